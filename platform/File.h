@@ -1,0 +1,52 @@
+#pragma once
+// The framework's file class: byte-exact reading and writing of the exchange files.
+#include <cstdio>
+
+#include "platform/Strings.h"
+
+class TMCustomFile {
+public:
+    virtual ~TMCustomFile() = default;
+};
+
+class TMFile : public TMCustomFile {
+public:
+    TMFile() = default;
+    ~TMFile() override;
+    TMFile(const TMFile&) = delete;
+    TMFile& operator=(const TMFile&) = delete;
+
+    void SetPath(const AnsiString& path) { FPath = path; }
+    const AnsiString& GetPath() const { return FPath; }
+    void SetReadOnly(bool readOnly) { FReadOnly = readOnly; }
+    // Opens the file; when not read-only a missing file is created. Raises EMException.
+    void Open();
+    void Close();
+    bool IsOpen() const { return FFile != nullptr; }
+
+    void SetPointer(long long position);
+    long long GetPointer() const;
+    long long GetSize() const;
+    // Truncates the file at the current position.
+    void SetEof();
+
+    // Reads up to the terminator (not included in line). Returns false at the end of the
+    // file, still delivering the text read so far (possibly empty).
+    bool ReadLine(AnsiString& line, const AnsiString& terminator = "\r\n");
+    void WriteLine(const AnsiString& text, const AnsiString& terminator = "\r\n");
+    void Write(const char* bytes, size_t count);
+    void Write(const AnsiString& bytes) { Write(bytes.data(), bytes.size()); }
+
+    // Loads a whole text file, one item per CR LF terminated line (a last line without
+    // terminator is kept when not empty). mode is the framework's read-buffer size.
+    static void ReadStringsFromFile(const AnsiString& path, std::vector<AnsiString>& list,
+                                    int mode = 4096);
+
+private:
+    void Check() const;
+    AnsiString FPath;
+    bool FReadOnly = true;
+    std::FILE* FFile = nullptr;
+    enum { lastNone, lastRead, lastWrite } FLastOp = lastNone;
+    void Switch(int op);
+};

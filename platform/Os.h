@@ -1,0 +1,70 @@
+#pragma once
+// The operating system as the driver sees it. One interface; platform/posix and
+// platform/win32 implement it. Tests may replace the clock with a virtual one.
+#include <cstdint>
+
+#include "platform/Strings.h"
+
+#ifdef _WIN32
+constexpr char PathDelim = '\\';
+#else
+constexpr char PathDelim = '/';
+#endif
+
+// Joins a folder and a name with one path separator (none added when folder ends with one
+// or is empty).
+AnsiString IncludeTrailingPathDelimiter(const AnsiString& path);
+AnsiString ExtractFilePath(const AnsiString& path);  // up to and including the last separator
+
+class TClock {
+public:
+    virtual ~TClock() = default;
+    virtual void Sleep(unsigned milliseconds) = 0;
+    virtual uint32_t GetTickCount() = 0;   // milliseconds, wraps like the system's
+    virtual double Now() = 0;              // local date-time, days since 1899-12-30
+};
+
+class TOs {
+public:
+    virtual ~TOs() = default;
+    virtual bool FileExists(const AnsiString& path) = 0;
+    virtual bool DirectoryExists(const AnsiString& path) = 0;
+    // Creates the directory and every missing parent; true when it exists afterwards.
+    virtual bool ForceDirectories(const AnsiString& path) = 0;
+    virtual bool DeleteFile(const AnsiString& path) = 0;
+    // Creates a new file, failing when it exists; writes the bytes and closes it.
+    virtual bool CreateNewFile(const AnsiString& path, const AnsiString& bytes) = 0;
+    // The short (8.3) form of a path; on POSIX the path itself. At most 260 bytes.
+    virtual AnsiString ShortPathName(const AnsiString& path) = 0;
+    // A plain string value under HKEY_LOCAL_MACHINE\key, 32-bit view; "" on any error or on POSIX.
+    virtual AnsiString RegistryString(const AnsiString& key, const AnsiString& value) = 0;
+    // A modal message box; on POSIX the text goes to standard error and OK (1) is answered.
+    virtual int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) = 0;
+};
+
+// The process-wide instances. SetClock(nullptr) restores the system clock.
+TOs& Os();
+TClock& Clock();
+void SetClock(TClock* clock);
+
+// Shorthands through Clock().
+inline void Sleep(unsigned milliseconds) { Clock().Sleep(milliseconds); }
+inline uint32_t GetTickCount() { return Clock().GetTickCount(); }
+
+// The system implementations (one per OS).
+TOs& SystemOs();
+TClock& SystemClock();
+
+// A clock that only moves when slept on: for tests of waits and dialogues.
+class TVirtualClock : public TClock {
+public:
+    explicit TVirtualClock(double startDays = 46000.5) : FNow(startDays) {}
+    void Sleep(unsigned milliseconds) override;  // Sleep(0) advances 1 ms, so polling ends
+    uint32_t GetTickCount() override { return FTicks; }
+    double Now() override { return FNow; }
+    void Advance(unsigned milliseconds);
+
+private:
+    uint32_t FTicks = 1000;
+    double FNow;
+};
