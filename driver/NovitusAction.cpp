@@ -1,0 +1,125 @@
+#include "driver/NovitusAction.h"
+
+#include "codes/KartaRab.h"
+#include "driver/NovitusTexts.h"
+#include "exchange/ImpBuf.h"
+#include "platform/DateTools.h"
+#include "platform/Exceptions.h"
+#include "platform/Os.h"
+
+namespace {
+const char* const kCls = "TQxNovitusECRAction";
+
+AnsiString PlikText() { return NvTxt("TQxLibrary", "TekstListyParametru", "PLIK", u8"PLIK"); }
+}  // namespace
+
+TQxNovitusECRAction::TQxNovitusECRAction(TQxHostLink* library, void* handle) : QxAction(library, handle) {
+    imp_bufs.reserve(360);
+}
+
+TQxNovitusECRAction::~TQxNovitusECRAction() {
+    try {
+        ImpBufsDelete();
+    } catch (...) {
+    }
+}
+
+void TQxNovitusECRAction::ImpBufsDelete() { imp_bufs.clear(); }
+
+AnsiString TQxNovitusECRAction::FNameLOG() { return FKatalogWymiany + "import.log"; }
+
+AnsiString TQxNovitusECRAction::ConnectionText() {
+    const AnsiString port = ParamAsString("NovitusECRPort");
+    if (port == "TCP/IP") return ParamAsString("NovitusECRIpAddress") + ":" + ParamAsString("NovitusECRIpPort");
+    return port;
+}
+
+AnsiString TQxNovitusECRAction::NazwaZasobuDzielonego() { return ConnectionText(); }
+
+bool TQxNovitusECRAction::JakSzukacParagonu(int* a, int* b, int* c) { return QxAction::JakSzukacParagonu(a, b, c); }
+
+AnsiString TQxNovitusECRAction::WlasciwosciUrzadzenia(int property) {
+    switch (property) {
+        case 1101: return "0";
+        case 1102: return ConnectionText();
+        case 1103: return "1";
+        case 1104: return "-1";
+        default: return "";
+    }
+}
+
+void TQxNovitusECRAction::Operacja(HQVRDLLSRODOWISKO* environment, int code, int parameter) {
+    ReadParams();
+    LogInit();
+    switch (code) {
+        case -1: TestConnection(); break;
+        case -2:
+        case -5: Eksport(); break;
+        case -3:
+        case -6: Import(); break;
+        case -4: ImportParagonu(); break;
+        case -8: DodFuncExecute(parameter); break;
+        default: QxAction::Operacja(environment, code, parameter); return;
+    }
+    if (environment) environment->Wynik = 0;
+}
+
+void TQxNovitusECRAction::DodFuncExecute(int parameter) {
+    switch (parameter) {
+        case 0: DownloadPluF7(); break;
+        case 1: ResetSaleF7(); break;
+        case 2: ImportPluF7(); break;
+        default: break;
+    }
+}
+
+void TQxNovitusECRAction::ReadParams() {
+    const AnsiString port = ParamAsString("NovitusECRPort");
+    if (port == PlikText())
+        cfgMedium = md_file;
+    else if (port == "TCP/IP")
+        cfgMedium = md_tcpip;
+    else
+        cfgMedium = md_rs232;
+    cfgUseLog = ParamAsInt("NovitusECRDedbug") != 0;
+    cfgIpTimeoutMs = ParamAsInt("NovitusECRIpTimeout") * 1000;
+    cfgReceiptDetails = ParamAsInt("NovitusECRReceipts");
+    cfgCardParseMask = ParamAsString("NovitusECRCardParseMask");
+    cfgEdiFolder = ParamAsDir("NovitusECREdiFolder");
+    cfgPoziomCen = ParamAsInt("PoziomCen");
+    cfgPluAutoRepeat = ParamAsInt("NovitusECRPluAutoRepeat") != 0;
+    cfgPriceOpenD41 = ParamAsInt("NovitusECRPriceOpenD41") != 0;
+    cfgEksportKeyCode = ParamAsInt("NovitusECRExpKeyCode");
+    cfgCheckZeroes = ParamAsInt("NovitusECRCheckZeroes") != 0;
+    cfgSaleSource = ParamAsInt("NovitusECRSaleSource");
+    cfgIdControl = ParamAsInt("NovitusECRIdControl");
+    if (cfgEdiFolder.empty() || cfgEdiFolder.back() != PathDelim) cfgEdiFolder += PathDelim;
+    TKartaRab card;
+    card.SprawdzPoprawnoscWzorca(cfgCardParseMask, LgLink);
+}
+
+void TQxNovitusECRAction::LogInit() {
+    if (!cfgUseLog) return;
+    const AnsiString folder = FKatalogWymiany + "log";
+    if (!Os().DirectoryExists(folder)) Os().ForceDirectories(folder);
+    int y, mo, d, h, mi, s, ms;
+    TdtTools().Decode(y, mo, d, h, mi, s, ms);
+    const AnsiString stamp = Format("%04d.%02d.%02d %02d.%02d.%02d", y, mo, d, h, mi, s);
+    tools.InitDebug(Format("%s%cREPORT %s.TXT", folder.c_str(), PathDelim, stamp.c_str()), GetLgLink());
+}
+
+bool TQxNovitusECRAction::ShowImportDialog() { return false; }
+
+void TQxNovitusECRAction::NotAvailable(const char* what) {
+    throw Exception(NvTxt(kCls, "NotAvailable", "Exception",
+                          u8"Ta funkcja sterownika nie jest jeszcze dostępna: ") +
+                    Ansi(what));
+}
+
+void TQxNovitusECRAction::TestConnection() { NotAvailable(u8"test połączenia"); }
+void TQxNovitusECRAction::Eksport() { NotAvailable(u8"eksport towarów"); }
+void TQxNovitusECRAction::Import() { NotAvailable(u8"import sprzedaży"); }
+void TQxNovitusECRAction::ImportParagonu() { NotAvailable(u8"import paragonu"); }
+void TQxNovitusECRAction::DownloadPluF7() { NotAvailable(u8"odczyt towarów do pliku"); }
+void TQxNovitusECRAction::ResetSaleF7() { NotAvailable(u8"zerowanie obrotów"); }
+void TQxNovitusECRAction::ImportPluF7() { NotAvailable(u8"import towarów do programu"); }

@@ -1,0 +1,4 @@
+#include "driver/NovitusTexts.h"
+
+void* hLib = nullptr;
+TMLgExtTools* LgLink = nullptr;

@@ -1,0 +1,18 @@
+#pragma once
+// Texts of the Novitus units are fetched through the translation service the library had
+// when it was registered (LgLink), in the contexts of those units.
+#include "platform/Translation.h"
+
+// The library object made by the last registration and its translation service as it was
+// then (null until the host registers a lookup before the library is built, i.e. normally).
+extern void* hLib;
+extern TMLgExtTools* LgLink;
+
+constexpr const char* kCtxNvAction = "velkora_nvaction";
+constexpr const char* kCtxNvExc = "velkora_nvexc";
+constexpr const char* kCtxImportDialog = "velkora_fImportNovit";
+
+inline AnsiString NvTxt(const char* cls, const char* method, const char* piece, const char* defaultUtf8,
+                        int duplicate = 0) {
+    return Tr(LgLink, kCtxNvAction, cls, method, piece, defaultUtf8, duplicate);
+}

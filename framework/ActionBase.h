@@ -1,0 +1,123 @@
+#pragma once
+// The device-independent core of one operation: parameters, messages and progress, abort,
+// results handed to the host, and the final error capture.
+#include <exception>
+#include <memory>
+#include <vector>
+
+#include "framework/HostLink.h"
+#include "platform/DateTools.h"
+#include "platform/IntegerSet.h"
+#include "platform/ProgressSink.h"
+
+// The environment of one operation call.
+struct HQVRDLLSRODOWISKO {
+    AnsiString NazwaSesji;
+    void** phSesja = nullptr;
+    int Wynik = 0;
+};
+
+class TQxActionBase : public TProgressSink {
+public:
+    TQxActionBase(TQxHostLink* library, void* handle);
+    ~TQxActionBase() override;
+    TQxActionBase(const TQxActionBase&) = delete;
+    TQxActionBase& operator=(const TQxActionBase&) = delete;
+
+    // Virtual operations, in slot order.
+    virtual AnsiString NazwaZasobuDzielonego() = 0;
+    virtual bool JakSzukacParagonu(int* a, int* b, int* c);
+    virtual void Operacja(HQVRDLLSRODOWISKO* environment, int code, int parameter);
+    virtual AnsiString WlasciwosciUrzadzenia(int property);
+    virtual int IleMaxStawekKolejnych();
+
+    TQxHostLink* GetLibrary() const { return FLibrary; }
+    TMLgExtTools* GetLgLink() override;
+    void UstawParametrOperacji(int parameter) { FOperParam = parameter; }
+    int GetOperParam() const { return FOperParam; }
+    const std::vector<AnsiString>& GetFormatyWazone();
+
+    int GetIdUrzadzenia() const { return FIdUrzadzenia; }
+    int GetNrUrzadzenia() const { return FNrUrzadzenia; }
+    const AnsiString& GetNazwaUrzadzenia() const { return FNazwaUrzadzenia; }
+    const AnsiString& GetNazwaStanowiska() const { return FNazwaStanowiska; }
+    const AnsiString& GetKatalogWymiany() const { return FKatalogWymiany; }
+
+    // Parameters.
+    AnsiString WartoscParametru(const AnsiString& name);
+    AnsiString ParamAsString(const AnsiString& name) { return WartoscParametru(name); }
+    int ParamAsInt(const AnsiString& name);
+    TdtTools ParamAsDate(const AnsiString& name);
+    AnsiString ParamAsDir(const AnsiString& name);
+    void ReadParamEx(const AnsiString& name, AnsiString& value);
+    void WriteParamEx(const AnsiString& name, const AnsiString& value);
+    AnsiString ReadLongParamEx(const AnsiString& name, int count);
+    void WriteLongParamEx(const AnsiString& name, const AnsiString& value, int count);
+    void ZmienParametr(const AnsiString& name, const AnsiString& value);
+    void OdswiezParametry();
+
+    // Messages and progress.
+    void DodajKomunikat(int kind, const AnsiString& text) override;
+    AnsiString ZmienOstatniKomunikat(int kind, const AnsiString& text);
+    AnsiString PodajOstatniKomunikat(bool withoutValue);
+    void MsgAdd(const AnsiString& text, LPVState state, int max) override;
+    void MsgAdd(const char* text, LPVState state, int max) { MsgAdd(AnsiString(text ? text : ""), state, max); }
+    void MsgP(int progress) override;
+    void MsgS(LPVState state) override;
+
+    // Abort.
+    bool CzyPrzerwac() override;
+    void SprawdzCzyPrzerwac();
+
+    // Results and other host services.
+    void ZapiszWynikEksportu();
+    void ZapiszKasaImp();
+    void ZapiszParagonImp();
+    AnsiString OdczytajTowar(const AnsiString& code);
+    int DodajTowarZKasy(const AnsiString& name, int goodsNumber, const AnsiString& code, int overwrite,
+                        const AnsiString& groupName, const AnsiString& unitName, int vatRate, double price1,
+                        double price2, double price3, double price4, int openPrice, int package,
+                        const AnsiString& packageCode);
+    void ZapiszStanLicznika(int* values, int count);
+    void ZapiszStanICzasLicznika(int* values, int count, const AnsiString& time);
+    void ZajmijZasobSterownika(const AnsiString& resource);
+    void ZwolnijZasobSterownika(const AnsiString& resource);
+    void KasujFlageAlarmu();
+    int WstrzymajOperacje(const AnsiString& text, int value);
+
+    // Final error capture: one report for the host, every line an error message.
+    // e is null when the failure was not one of the runtime's exception objects.
+    void OstatecznePrzechwycenieBledu(const AnsiString& operationName, const std::exception* e);
+
+    // Progress state of the line added by the latest MsgAdd (read by tests and subclasses).
+    LPVState GetLastState() const { return FLastState; }
+    int GetLastMax() const { return FLastMax; }
+    int GetLastProgress() const { return FLastProgress; }
+
+protected:
+    // Texts of the operation framework, translated through the library's service.
+    AnsiString Txt(const char* context, const char* cls, const char* method, const char* piece,
+                   const char* defaultUtf8, int duplicate = 0);
+
+private:
+    TQxHostLink* FLibrary;
+
+protected:
+    void* FArg2;
+    int FIdUrzadzenia = -1;
+    int FNrUrzadzenia = 0;
+    AnsiString FNazwaUrzadzenia;
+    AnsiString FNazwaStanowiska;
+    AnsiString FKatalogWymiany;
+    std::unique_ptr<std::vector<AnsiString>> FFormatyWazone;
+    std::unique_ptr<TMacSetOfIntegers> FStawkiDostepne;
+    std::unique_ptr<TMacSetOfIntegers> FStawkiKolejne;
+    std::unique_ptr<TMacSetOfIntegers> FStawkiDostepnePrec;
+    std::unique_ptr<TMacSetOfIntegers> FStawkiKolejnePrec;
+    AnsiString FLastMsg;
+    LPVState FLastState = LPV_None;
+    int FLastMax = 100;
+    int FLastProgress = 0;
+    int FOperParam = 0;
+    AnsiString FOstatniKomunikat;
+};

@@ -1,0 +1,270 @@
+// The fifteen entry points the host calls. No exception leaves this file: every failure
+// ends as the documented result, a message for the host or, last of all, a message box.
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <set>
+
+#include "driver/NovitusTexts.h"
+#include "platform/Exceptions.h"
+#include "platform/Os.h"
+#include "platform/StringTools.h"
+#include "plugin/NovitusLibrary.h"
+
+#if defined(_WIN32)
+#define QVRDLL_EXPORT extern "C" __declspec(dllexport)
+#else
+#define QVRDLL_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+namespace {
+const char* const kCls = "TQxLibrary";
+
+// Library objects handed out and not yet freed; a pointer the host passes must be one of
+// them, so a stale or foreign handle is refused instead of followed.
+std::set<void*>& LiveLibraries() {
+    static std::set<void*> live;
+    return live;
+}
+
+TQxLibrary* AsLibrary(void* library) {
+    if (!library || LiveLibraries().count(library) == 0) return nullptr;
+    return static_cast<TQxLibrary*>(library);
+}
+
+AnsiString ReadHostText(const char* text) {
+    if (!text) return "";
+    return AnsiString(text, strnlen(text, 300));
+}
+
+void WriteHostText(char* out, const AnsiString& text) {
+    if (out) CopyToHostBuffer(out, text);
+}
+
+AnsiString OperationName(int code) {
+    switch (code) {
+        case -1: return NvTxt(kCls, "NazwaOperacji", "1", u8"test połączenia");
+        case -2: return NvTxt(kCls, "NazwaOperacji", "2", u8"eksport");
+        case -3: return NvTxt(kCls, "NazwaOperacji", "3", u8"import sprzedaży");
+        case -4: return NvTxt(kCls, "NazwaOperacji", "4", u8"import paragonu");
+        case -5: return NvTxt(kCls, "NazwaOperacji", "5", u8"eksport automatyczny");
+        case -6: return NvTxt(kCls, "NazwaOperacji", "6", u8"import automatyczny");
+        case -7: return NvTxt(kCls, "NazwaOperacji", "7", u8"nasłuch");
+        case -9: return NvTxt(kCls, "NazwaOperacji", "9", u8"import licznika");
+        default: return NvTxt(kCls, "NazwaOperacji", "operacja", u8"operacja [") + IntToStr(code) + "]";
+    }
+}
+
+// Runs one action method for an export that creates an action; reports a failure through
+// the action's final error capture under the export's operation name.
+template <typename F>
+bool RunActionMethod(TQxLibrary* library, void* arg2, const char* operationUtf8, F method) {
+    std::unique_ptr<TQxActionBase> action(library->UtworzAkcje(arg2));
+    try {
+        method(*action);
+        return true;
+    } catch (const std::exception& e) {
+        action->OstatecznePrzechwycenieBledu(NvTxt(kCls, "Operacja", operationUtf8, operationUtf8), &e);
+    } catch (...) {
+        action->OstatecznePrzechwycenieBledu(NvTxt(kCls, "Operacja", operationUtf8, operationUtf8), nullptr);
+    }
+    return false;
+}
+}  // namespace
+
+QVRDLL_EXPORT int QVRDLLTypBiblioteki(void) { return TQxLibrary::TypBiblioteki(); }
+
+QVRDLL_EXPORT void QVRDLLWlasciwosci(char* out, int index) {
+    try {
+        WriteHostText(out, Trim(TQxLibrary::StaticWlasciwosci(index)));
+    } catch (...) {
+        WriteHostText(out, "");
+    }
+}
+
+QVRDLL_EXPORT void* QVRDLLRejestrujBiblioteke(void* arg1, void*, void*, void* window) {
+    TQxNovitusECRLibrary* library = nullptr;
+    try {
+        library = new TQxNovitusECRLibrary(arg1);
+        LiveLibraries().insert(library);
+        hLib = library;
+        LgLink = library->GetLgLink();
+        library->FOwnerWindow = window;
+    } catch (...) {
+    }
+    return library;
+}
+
+QVRDLL_EXPORT void QVRDLLRejestrujCallback(void* library, void* function, int number) {
+    try {
+        if (TQxLibrary* lib = AsLibrary(library)) lib->RejestrujCallback(function, number);
+    } catch (...) {
+    }
+}
+
+QVRDLL_EXPORT void QVRDLLZwolnijBiblioteke(void* library) {
+    try {
+        TQxLibrary* lib = AsLibrary(library);
+        if (!lib) return;
+        LiveLibraries().erase(library);
+        if (hLib == library) {
+            // LgLink belonged to this object: it must not outlive it.
+            hLib = nullptr;
+            LgLink = nullptr;
+        }
+        delete lib;
+    } catch (...) {
+    }
+}
+
+QVRDLL_EXPORT void QVRDLLUstawJezykKomponentow(int language) { EMException::Language = language; }
+
+QVRDLL_EXPORT int QVRDLLParametr(int group, int index, char* name, char* description, char* defaultValue,
+                                 char* minimum, char* maximum, int* flags) {
+    try {
+        AnsiString n, d, v, lo, hi;
+        int f = 0;
+        const int kind = TQxLibrary::Parametr(group, index, n, d, v, lo, hi, f);
+        WriteHostText(name, n);
+        WriteHostText(description, d);
+        WriteHostText(defaultValue, v);
+        WriteHostText(minimum, lo);
+        WriteHostText(maximum, hi);
+        if (flags) *flags = f;
+        return kind;
+    } catch (...) {
+        return 0;
+    }
+}
+
+QVRDLL_EXPORT int QVRDLLTekstListyParametru(const char* name, int index, char* out) {
+    try {
+        const AnsiString text = Trim(TQxLibrary::TekstListyParametru(ReadHostText(name), index));
+        WriteHostText(out, text);
+        return !text.empty();
+    } catch (...) {
+        WriteHostText(out, "");
+        return 0;
+    }
+}
+
+QVRDLL_EXPORT int QVRDLLSerKasOpisOkna(char* out, int window) {
+    try {
+        const AnsiString text = Trim(TQxLibrary::OpisOkna(window));
+        WriteHostText(out, text);
+        return !text.empty();
+    } catch (...) {
+        WriteHostText(out, "");
+        return 0;
+    }
+}
+
+QVRDLL_EXPORT int QVRDLLSerKasPokazOkno(void* library, void* arg2, int window, int flag, int* code, char* name) {
+    try {
+        TQxLibrary* lib = AsLibrary(library);
+        if (!lib) return 0;
+        bool result = false;
+        const bool ok = RunActionMethod(lib, arg2, u8"wyświetlanie okna", [&](TQxActionBase& action) {
+            result = lib->PokazOkno(&action, window, flag, code, name);
+        });
+        return ok && result;
+    } catch (...) {
+        return 0;
+    }
+}
+
+QVRDLL_EXPORT int QVRDLLSerKasJakSzukacParagonu(void* library, void* arg2, int* a, int* b, int* c) {
+    try {
+        TQxLibrary* lib = AsLibrary(library);
+        if (!lib) return 0;
+        bool result = false;
+        const bool ok = RunActionMethod(lib, arg2, u8"jak szukać paragonu",
+                                        [&](TQxActionBase& action) { result = action.JakSzukacParagonu(a, b, c); });
+        return ok && result;
+    } catch (...) {
+        return 0;
+    }
+}
+
+QVRDLL_EXPORT void QVRDLLWlasciwosciUrzadzenia(void* library, void* arg2, char* out, int property) {
+    try {
+        WriteHostText(out, "");
+        TQxLibrary* lib = AsLibrary(library);
+        if (!lib) return;
+        AnsiString text;
+        RunActionMethod(lib, arg2, u8"właściwości urządzenia",
+                        [&](TQxActionBase& action) { text = action.WlasciwosciUrzadzenia(property); });
+        WriteHostText(out, Trim(text));
+    } catch (...) {
+    }
+}
+
+QVRDLL_EXPORT void QVRDLLSerKasNazwaZasobuDzielonego(void* library, void* arg2, char* out) {
+    try {
+        if (out) out[0] = '\0';
+        TQxLibrary* lib = AsLibrary(library);
+        if (!lib) return;
+        AnsiString text;
+        RunActionMethod(lib, arg2, u8"identyfikacja zasobu dzielonego",
+                        [&](TQxActionBase& action) { text = action.NazwaZasobuDzielonego(); });
+        WriteHostText(out, text);
+    } catch (...) {
+    }
+}
+
+QVRDLL_EXPORT int QVRDLLSerKasOperacja(void* library, void* arg2, void** session, char* sessionName, int code,
+                                       int parameter) {
+    try {
+        TQxLibrary* lib = AsLibrary(library);
+        if (!lib) return 0;
+        HQVRDLLSRODOWISKO environment;
+        AnsiString operationName = NvTxt(kCls, "Operacja", "weryfika", u8"weryfikacja typu sesji");
+        std::unique_ptr<TQxActionBase> action(lib->UtworzAkcje(arg2));
+        const AnsiString name = ReadHostText(sessionName);
+        try {
+            lib->WeryfikujTypSesji(session ? *session : nullptr, name);
+        } catch (...) {
+            action->DodajKomunikat(zkInformacja,
+                                   NvTxt(kCls, "Operacja", "Oczekiwa", u8"Oczekiwanie na zamknięcie sesji '") + name +
+                                       "'");
+            Sleep(1000);
+            return 1;
+        }
+        try {
+            action->UstawParametrOperacji(parameter);
+            operationName = OperationName(code);
+            environment.NazwaSesji = name;
+            environment.phSesja = session;
+            environment.Wynik = 0;
+            action->Operacja(&environment, code, parameter);
+        } catch (const std::exception& e) {
+            action->OstatecznePrzechwycenieBledu(operationName, &e);
+            environment.Wynik = 0;
+        } catch (...) {
+            action->OstatecznePrzechwycenieBledu(operationName, nullptr);
+            environment.Wynik = 0;
+        }
+        action.reset();
+        WriteHostText(sessionName, environment.NazwaSesji);
+        return environment.Wynik;
+    } catch (...) {
+        try {
+            TxTools::MsgBox(Ansi(u8"Wyjątek w QVRDLLSerKasOperacja"), Ansi(u8"Uwaga!!!"), 0);
+        } catch (...) {
+        }
+        return 0;
+    }
+}
+
+QVRDLL_EXPORT void QVRDLLSerKasPodtrzymajSesje(void* library, void** session, char* sessionName, int value,
+                                               int close) {
+    try {
+        TQxLibrary* lib = AsLibrary(library);
+        if (!lib) return;
+        AnsiString name = ReadHostText(sessionName);
+        lib->WeryfikujTypSesji(session ? *session : nullptr, name);
+        lib->PodtrzymajSesje(session, name, value, close != 0);
+        WriteHostText(sessionName, name);
+    } catch (...) {
+    }
+}
