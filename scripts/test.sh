@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds velkora for Linux (with AddressSanitizer and UndefinedBehaviorSanitizer) and for
+# 64-bit Windows, and runs every test: the Windows programs under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+JOBS=${JOBS:-2}
+export WINEDEBUG=${WINEDEBUG:--all}
+
+echo "== Linux build (sanitizers on)"
+cmake -S . -B build/linux -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKORA_SANITIZE=ON >/dev/null
+cmake --build build/linux -j"$JOBS"
+scripts/check-exports.sh build/linux/libvelkora.so
+
+echo "== Windows build (mingw-w64)"
+cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+  -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/windows -j"$JOBS"
+scripts/check-exports.sh build/windows/velkora.dll
+
+echo "== Linux tests"
+ctest --test-dir build/linux --output-on-failure
+echo "== Windows tests (Wine)"
+wineboot --init >/dev/null 2>&1 || true
+ctest --test-dir build/windows --output-on-failure
