@@ -1,0 +1,103 @@
+#pragma once
+// Receipts as the host receives them: a header record, optionally the positions, and the
+// payments, written as a block of the sales import file.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/Strings.h"
+
+class TMFile;
+
+enum position_type { ptSale = 0, ptBottleSale = 1, ptBottleReturn = 2 };
+
+enum formy { FP_UNDEFINED = -1, FP_GOT = 0, FP_BON = 1, FP_CZEK = 2, FP_KARTA = 3, FP__INNE = 4 };
+
+// One sold or returned item.
+class QVRPosition {
+public:
+    int Fplu = -1;               // PLU number; -1 = none
+    AnsiString Fkod;             // goods code (barcode)
+    int Filosc = -1;             // thousandths of the unit
+    int64_t Fwartosc = -1;       // grosze
+    int Frabat = -1;             // grosze
+    int FnrParagonu = -1;
+    double Fdata_czas = 0;
+    position_type FTyp = ptSale;
+
+    // "ZAW;..." ended by LF alone.
+    AnsiString ToString() const;
+};
+
+// One payment.
+class QVRPayment {
+public:
+    int Fkod = -1;               // 0 cash, 1 voucher, 2 cheque, 3 card, 4 other
+    int64_t Fwartosc = -1;       // grosze
+    int Fkurs = 1;               // hundredths (100 = 1:1)
+    int FnrDokWplaty = -1;
+    int Ftransfer = -1;
+    formy Frodzaj = FP_UNDEFINED;
+    bool Fkonczaca = false;      // the closing payment of the receipt
+    bool Fterminowa = false;
+    AnsiString Ftytul;
+    double Fdata_czas = 0;
+    int Fkod_f_plat_ext = -1;    // -1 = none
+    AnsiString Fkod_waluty;
+    int Fkurs_prec = 10000;
+    int Fwartosc_pln = 0;
+
+    // "PMT;..." ended by LF alone.
+    AnsiString ToString() const;
+};
+
+class QVRParagon {
+public:
+    QVRParagon() = default;
+    QVRParagon(const QVRParagon&) = delete;
+    QVRParagon& operator=(const QVRParagon&) = delete;
+
+    virtual void ProcessFirstPosition(QVRPosition& position);
+    virtual void ProcessFirstPayment(QVRPayment& payment) {}
+    virtual void ProcessEachPosition(QVRPosition& position) {}
+    virtual void ProcessEachPayment(QVRPayment& payment) {}
+    virtual ~QVRParagon() = default;
+    virtual void PostProcess() {}
+
+    // Adds a position or payment; the receipt takes ownership (the object must come from new).
+    QVRParagon& operator+(QVRPosition& position);
+    QVRParagon& operator+(QVRPayment& payment);
+    QVRParagon& operator+(QVRPosition* position) { return *this + *position; }
+    QVRParagon& operator+(QVRPayment* payment) { return *this + *payment; }
+
+    int GetnPosCount() const { return static_cast<int>(Fpos.size()); }
+    int GetnPaymentCount() const { return static_cast<int>(Fpymnt.size()); }
+    QVRPosition* GetPozycje(int i) const { return Fpos.at(static_cast<size_t>(i)).get(); }
+    QVRPayment* GetPlatnosci(int i) const { return Fpymnt.at(static_cast<size_t>(i)).get(); }
+
+    // The head text: the empty line, "[Paragon nr N]", the header record and the NIP line,
+    // at most 255 bytes.
+    AnsiString HeadText() const;
+
+    // Writes the receipt block (as operator<<).
+    void operator>>(TMFile& file);
+
+    bool FwoDetails = true;      // written without positions
+    int FnrTrans = -1;
+    int FnrPar = -1;
+    int FnrKasjera = -1;
+    int FnrKasy = -1;
+    AnsiString FnrKlienta;
+    AnsiString FnrNIPKlienta;
+    int FkodRabatu = -1;
+    double Fdata_czas = 0;
+    int Frabat = 0;
+    int FnrZmiany = -1;
+    std::vector<std::unique_ptr<QVRPosition>> Fpos;
+    std::vector<std::unique_ptr<QVRPayment>> Fpymnt;
+};
+
+TMFile& operator<<(TMFile& file, const QVRPosition& position);
+TMFile& operator<<(TMFile& file, const QVRPayment& payment);
+// Marks the last payment as the closing one and writes the block.
+TMFile& operator<<(TMFile& file, QVRParagon& receipt);
