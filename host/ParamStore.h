@@ -1,0 +1,18 @@
+#pragma once
+// The command-line host's parameter store: NAME=VALUE lines (values in Windows-1250, as the
+// driver reads them) in a small file, so that settings last between runs.
+#include <map>
+
+#include "platform/Strings.h"
+
+class TParamStore {
+public:
+    explicit TParamStore(AnsiString path) : FPath(std::move(path)) {}
+    void Load();
+    void Save() const;
+    const AnsiString& Path() const { return FPath; }
+    std::map<AnsiString, AnsiString> values;
+
+private:
+    AnsiString FPath;
+};

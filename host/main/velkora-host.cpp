@@ -1,0 +1,210 @@
+// velkora-host: the back-office host on the command line. It loads the driver library
+// through its fifteen entry points, keeps the driver's parameters in a file in the working
+// directory and runs operations, showing the driver's messages as they come.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include "host/DriverHost.h"
+#include "host/MessageView.h"
+#include "host/ParamStore.h"
+#include "platform/Console.h"
+#include "platform/Exceptions.h"
+#include "platform/Os.h"
+#include "platform/Translation.h"
+
+namespace {
+
+void Usage() {
+    std::puts(
+        "usage: velkora-host [options] COMMAND\n"
+        "\n"
+        "commands:\n"
+        "  run OPERATION [PARAMETER]  run an operation: test, export, import, receipt,\n"
+        "                             auto-export, auto-import, extra (PARAMETER 0, 1 or 2)\n"
+        "                             or a numeric operation code\n"
+        "  set NAME VALUE             store a driver parameter (VALUE in UTF-8)\n"
+        "  unset NAME                 forget a stored parameter (the default applies again)\n"
+        "  params                     list every parameter with its current value\n"
+        "  describe                   show the driver's self-description and windows\n"
+        "\n"
+        "options:\n"
+        "  --library PATH             the driver library (default: next to this program)\n"
+        "  --params FILE              the parameter store (default: velkora-host.params)\n"
+        "  --exchange DIR             the exchange directory (default: ./exchange)\n"
+        "  --device-number N          the register's number in the host (default 1)\n"
+        "  --device-name NAME         the register's name (default KASA 1)\n"
+        "\n"
+        "The exit status is 0 when the operation reported no error, 1 when it did,\n"
+        "2 for a usage or loading problem.");
+}
+
+struct Options {
+    AnsiString library;
+    AnsiString params = "velkora-host.params";
+    AnsiString exchange = "exchange";
+    int deviceNumber = 1;
+    AnsiString deviceName = "KASA 1";
+    std::vector<AnsiString> args;
+};
+
+AnsiString ProgramFolder(const char* argv0) {
+    const AnsiString path = argv0 ? argv0 : "";
+    return ExtractFilePath(path);
+}
+
+bool ParseOperation(const std::vector<AnsiString>& args, int& code, int& parameter) {
+    static const std::map<AnsiString, int> names = {{"test", -1},        {"export", -2},     {"import", -3},
+                                                    {"receipt", -4},     {"auto-export", -5}, {"auto-import", -6},
+                                                    {"extra", -8}};
+    if (args.size() < 2) return false;
+    auto it = names.find(LowerCase(args[1]));
+    if (it != names.end())
+        code = it->second;
+    else if (!TryStrToInt(args[1], code))
+        return false;
+    parameter = 0;
+    if (args.size() > 2 && !TryStrToInt(args[2], parameter)) return false;
+    return true;
+}
+
+// Every parameter of the catalogue: name -> (group/index, default, description).
+struct CatalogueEntry {
+    AnsiString name, def, description;
+    int group = 0, index = 0, kind = 0;
+};
+
+std::vector<CatalogueEntry> Catalogue(TDriverHost& host) {
+    std::vector<CatalogueEntry> entries;
+    for (int group = 101; group <= 107; ++group)
+        for (int index = 0;; ++index) {
+            char n[301], d[301], v[301], lo[301], hi[301];
+            int flags = 0;
+            const int kind = host.api.Parametr(group, index, n, d, v, lo, hi, &flags);
+            if (kind == 0) break;
+            entries.push_back({n, v, d, group, index, kind});
+        }
+    return entries;
+}
+
+void FillDefaults(TDriverHost& host, const std::map<AnsiString, AnsiString>& stored) {
+    for (const CatalogueEntry& e : Catalogue(host))
+        if (!host.params.count(e.name)) host.params[e.name] = e.def;
+    for (const auto& [name, value] : stored) host.params[name] = value;
+}
+
+int Describe(TDriverHost& host) {
+    char out[301];
+    for (int i : {1, 2, 3}) {
+        host.api.Wlasciwosci(out, i);
+        std::printf("%s\n", Cp1250ToUtf8(out).c_str());
+    }
+    for (int w = 0; host.api.SerKasOpisOkna(out, w); ++w)
+        std::printf("extra %d: %s\n", w, Cp1250ToUtf8(out).c_str());
+    return 0;
+}
+
+int ListParams(TDriverHost& host, const TParamStore& store) {
+    for (const CatalogueEntry& e : Catalogue(host)) {
+        auto it = store.values.find(e.name);
+        const bool set = it != store.values.end();
+        std::printf("%d/%-2d %-34s = %-20s%s  %s\n", e.group, e.index, e.name.c_str(),
+                    Cp1250ToUtf8(set ? it->second : e.def).c_str(), set ? " *" : "  ",
+                    Cp1250ToUtf8(e.description).c_str());
+    }
+    std::printf("(* stored in %s)\n", store.Path().c_str());
+    return 0;
+}
+
+int Run(TDriverHost& host, TParamStore& store, int code, int parameter) {
+    TMessageView view(stdout, StdoutIsTerminal());
+    bool error = false;
+    host.onMessage = [&](const THostMessage& m, bool changed) {
+        error = error || m.kind == 2;
+        view.Show(m, changed);
+    };
+    host.onStore = [&](int number) {
+        const char* what = number == 16 ? "wynik.exp" : number == 17 ? "kasa.imp" : "paragon.imp";
+        view.Show({0, AnsiString("Host: wczytano ") + what}, false);
+        return true;
+    };
+    const auto before = host.params;
+    const auto result = host.Operation(code, parameter);
+    view.Finish();
+    // Values the driver stored for itself (counters, maps) last like the rest.
+    bool changed = false;
+    for (const auto& [name, value] : host.params) {
+        auto it = before.find(name);
+        if (it == before.end() || it->second != value) {
+            store.values[name] = value;
+            changed = true;
+        }
+    }
+    if (changed) store.Save();
+    if (result.result != 0) std::printf("(wynik operacji: %d)\n", result.result);
+    return error ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options opt;
+    opt.library = IncludeTrailingPathDelimiter(ProgramFolder(argv[0])) + TDynamicLibrary::DriverFileName();
+    for (int i = 1; i < argc; ++i) {
+        const AnsiString a = argv[i];
+        auto next = [&](AnsiString& slot) {
+            if (i + 1 >= argc) return false;
+            slot = argv[++i];
+            return true;
+        };
+        AnsiString number;
+        if (a == "--library" ? !next(opt.library)
+            : a == "--params" ? !next(opt.params)
+            : a == "--exchange" ? !next(opt.exchange)
+            : a == "--device-name" ? !next(opt.deviceName)
+            : a == "--device-number" ? (!next(number) || !TryStrToInt(number, opt.deviceNumber))
+            : a == "-h" || a == "--help" ? (Usage(), std::exit(0), false)
+            : (opt.args.push_back(a), false)) {
+            Usage();
+            return 2;
+        }
+    }
+    if (opt.args.empty()) {
+        Usage();
+        return 2;
+    }
+    try {
+        TParamStore store(opt.params);
+        store.Load();
+        const AnsiString& command = opt.args[0];
+        if (command == "set" && opt.args.size() == 3) {
+            store.values[opt.args[1]] = Ansi(opt.args[2]);
+            store.Save();
+            return 0;
+        }
+        if (command == "unset" && opt.args.size() == 2) {
+            store.values.erase(opt.args[1]);
+            store.Save();
+            return 0;
+        }
+
+        TDriverHost host(opt.library);
+        Os().ForceDirectories(opt.exchange);
+        host.exchangeDirectory = IncludeTrailingPathDelimiter(opt.exchange);
+        host.deviceNumber = opt.deviceNumber;
+        host.deviceName = Ansi(opt.deviceName);
+        host.Register();
+        FillDefaults(host, store.values);
+
+        if (command == "describe") return Describe(host);
+        if (command == "params") return ListParams(host, store);
+        int code = 0, parameter = 0;
+        if (command == "run" && ParseOperation(opt.args, code, parameter)) return Run(host, store, code, parameter);
+        Usage();
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "velkora-host: %s\n", e.what());
+        return 2;
+    }
+}

@@ -1,0 +1,10 @@
+#include <windows.h>
+#include <io.h>
+#include <cstdio>
+
+#include "platform/Console.h"
+
+bool StdoutIsTerminal() {
+    SetConsoleOutputCP(CP_UTF8);
+    return _isatty(_fileno(stdout)) != 0;
+}
