@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The main job, end to end: build velkora, start the register simulator on loopback with a
+# demo register, run the connection test through the command-line host, stop the simulator.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+JOBS=${JOBS:-2}
+
+if ! command -v cmake >/dev/null || ! command -v ninja >/dev/null || ! command -v g++ >/dev/null; then
+  echo "Installing the build tools (cmake, ninja, g++)..."
+  sudo_cmd=""; [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq && $sudo_cmd apt-get install -y -qq cmake ninja-build g++ libgtest-dev libgmock-dev
+fi
+
+cmake -S . -B build/demo -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELKORA_TESTS=OFF >/dev/null
+cmake --build build/demo -j"$JOBS" --target velkora velkora-host ecrsim
+
+work=${DEMO_DIR:-$root/build/demo/run}
+mkdir -p "$work"
+cd "$work"
+rm -f velkora-host.params
+
+port_file=$(mktemp)
+"$root/build/demo/ecrsim" --tcp 0 --register "$root/sim/demo-register.txt" >"$port_file" &
+sim=$!
+trap 'kill $sim 2>/dev/null || true; rm -f "$port_file"' EXIT
+for _ in $(seq 50); do [ -s "$port_file" ] && break; sleep 0.1; done
+port=$(head -n1 "$port_file" | tr -dc '0-9')
+[ -n "$port" ] || { echo "the simulator did not start"; exit 1; }
+echo "Register simulator listening on 127.0.0.1:$port"
+
+host="$root/build/demo/velkora-host"
+"$host" set NovitusECRPort TCP/IP
+"$host" set NovitusECRIpAddress 127.0.0.1
+"$host" set NovitusECRIpPort "$port"
+"$host" set NovitusECRIpTimeout 5
+"$host" set NovitusECREdiFolder "$work/EDI"
+status=0
+"$host" --exchange "$work/exchange" --device-number 1 run test || status=$?
+echo "Communication log: $(ls -1 "$work"/exchange/log/*.TXT | tail -n1)"
+exit $status
