@@ -1,0 +1,455 @@
+#include "exchange/ImpBuf.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "ecr/LTools.h"
+#include "platform/Exceptions.h"
+#include "platform/File.h"
+#include "platform/Os.h"
+#include "platform/Translation.h"
+
+namespace {
+
+// About a tenth of a second, in days: how long the writer runs before it measures its batch.
+const double kBatchMeasureDays = 1.16e-06;
+const unsigned kYieldMs = 20;
+
+TMField* AddField(TMDataSet& ds, const char* name, TMFieldType type) {
+    TMField* f = ds.Fields().Add();
+    f->SetName(name);
+    f->SetType(type);
+    return f;
+}
+
+AnsiString Amount(double value) {
+    return Format("%.0Lf", static_cast<long double>(value));
+}
+
+// Whole number as the text form stores it ("%.0Lf" read back).
+long double Stored(long double value) {
+    return std::strtold(Format("%.0Lf", value).c_str(), nullptr);
+}
+
+char Flag(bool value) {
+    return value ? 'T' : 'N';
+}
+
+}  // namespace
+
+QxImpBuf::QxImpBuf() {
+    fPlu = AddField(ds_plu, "plu", mftString);
+    fQuantity = AddField(ds_plu, "quantity", mftExtended);
+    fValue = AddField(ds_plu, "value", mftExtended);
+    fSave = AddField(ds_plu, "save", mftInteger);
+    fIdentifier = AddField(ds_plu, "identifier", mftInteger);
+    ds_plu.Open();
+    FReceipts.reserve(1000);
+    Clear();
+}
+
+QxImpBuf::~QxImpBuf() = default;
+
+void QxImpBuf::Clear() {
+    ds_plu.Clear();
+    FIndex.clear();
+    FNextSame.clear();
+    Sorted = false;
+    discount = 0;
+    fp_bony = fp_czeki = fp_karty = fp_inne = 0;
+    il_koszykow = il_linii_par = 0;
+    for (int h = 0; h < 24; ++h) {
+        godzinowy[h] = 0;
+        godz_ilkoszykow[h] = 0;
+        godz_il_liniipar[h] = 0;
+    }
+    payin = payout = 0;
+    bottles_turned = bottles_saled = 0;
+    paragony.clear();
+    Kas_Clear();
+}
+
+double QxImpBuf::GetTotalValue() {
+    if (!fisk_z_plu)
+        return 0;
+    long double total = 0;
+    const int count = ds_plu.GetCount();
+    for (int r = 0; r < count; ++r) {
+        ds_plu.SetPosition(r);
+        if (fSave->GetAsInteger() == 1)
+            total += fValue->GetAsExtended();
+    }
+    return static_cast<double>(total);
+}
+
+void QxImpBuf::GetPlu(int i, QxImpTowRec& rec) {
+    ds_plu.SetPosition(i);
+    rec.plu = fPlu->GetAsString();
+    rec.quantity = static_cast<double>(fQuantity->GetAsExtended());
+    rec.value = static_cast<double>(fValue->GetAsExtended());
+    rec.save = fSave->GetAsInteger() == 1;
+    rec.identifier = static_cast<e_identifier>(fIdentifier->GetAsInteger());
+}
+
+void QxImpBuf::IndexAppend(const AnsiString& code, int rec) {
+    if (FNextSame.size() <= static_cast<size_t>(rec))
+        FNextSame.resize(static_cast<size_t>(rec) + 1, -1);
+    FNextSame[static_cast<size_t>(rec)] = -1;
+    auto it = FIndex.find(code);
+    if (it == FIndex.end()) {
+        FIndex.emplace(code, TIndexEntry{rec, rec});
+    } else {
+        FNextSame[static_cast<size_t>(it->second.last)] = rec;
+        it->second.last = rec;
+    }
+}
+
+void QxImpBuf::BuildIndex() {
+    FIndex.clear();
+    FNextSame.assign(static_cast<size_t>(ds_plu.GetCount()), -1);
+    const int count = ds_plu.GetCount();
+    FIndex.reserve(static_cast<size_t>(count));
+    for (int r = 0; r < count; ++r) {
+        ds_plu.SetPosition(r);
+        IndexAppend(fPlu->GetAsString(), r);
+    }
+    Sorted = true;
+}
+
+void QxImpBuf::AddPlu(const AnsiString& code, double quantity, double value, e_identifier identifier) {
+    ds_plu.Append();
+    fPlu->SetAsString(code);
+    fQuantity->SetAsExtended(quantity);
+    fValue->SetAsExtended(value);
+    fSave->SetAsInteger(1);
+    fIdentifier->SetAsInteger(identifier);
+    if (Sorted)
+        IndexAppend(code, ds_plu.GetCount() - 1);
+}
+
+int QxImpBuf::FindRec(const AnsiString& code) {
+    if (ds_plu.GetCount() == 0)
+        return -1;
+    SearchedPlu = code;
+    if (!Sorted)
+        BuildIndex();
+    const auto it = FIndex.find(code);
+    return it == FIndex.end() ? -1 : it->second.first;
+}
+
+void QxImpBuf::AddToLine(int rec, double quantity, double value) {
+    ds_plu.SetPosition(rec);
+    fQuantity->SetAsExtended(fQuantity->GetAsExtended() + quantity);
+    fValue->SetAsExtended(fValue->GetAsExtended() + value);
+}
+
+void QxImpBuf::AddToPlu(const AnsiString& code, double quantity, double value, e_identifier identifier) {
+    int r = FindRec(code);
+    if (r < 0) {
+        AddPlu(code, quantity, value, identifier);
+        return;
+    }
+    // The first line of this code, in order of creation, with the same identifier.
+    for (; r >= 0; r = FNextSame[static_cast<size_t>(r)]) {
+        ds_plu.SetPosition(r);
+        if (fIdentifier->GetAsInteger() == identifier) {
+            AddToLine(r, quantity, value);
+            return;
+        }
+    }
+    AddPlu(code, quantity, value, identifier);
+}
+
+void QxImpBuf::AddDiscount(double amount, bool absolute) {
+    discount += absolute ? std::fabs(amount) : amount;
+}
+
+void QxImpBuf::AddBottlesTurned(double a) {
+    bottles_turned += std::fabs(a);
+}
+
+void QxImpBuf::AddBottlesSaled(double a) {
+    bottles_saled += std::fabs(a);
+}
+
+void QxImpBuf::AddGodzinowy(int hour, double value, int baskets, int lines) {
+    if (hour < 0 || hour >= 24)
+        return;
+    godzinowy[hour] += value;
+    godz_ilkoszykow[hour] += baskets;
+    godz_il_liniipar[hour] += lines;
+}
+
+void QxImpBuf::AddReceipt(QVRParagon* receipt) {
+    std::unique_ptr<QVRParagon> owned(receipt);
+    receipt->PostProcess();
+    if (sprzedaz_z_paragonow) {
+        for (const auto& position : receipt->Fpos)
+            *this + position.get();
+        for (const auto& payment : receipt->Fpymnt)
+            *this + payment.get();
+        AddGodzinowy(TdtTools(receipt->Fdata_czas).Hour(), 0, 1, receipt->GetnPosCount());
+        AddDiscount(receipt->Frabat, true);
+    }
+    FReceipts.push_back(std::move(owned));
+}
+
+QxImpBuf& QxImpBuf::operator+(QVRPosition* position) {
+    const AnsiString code = Trim(position->Fkod);
+    if (code.empty())
+        AddToPlu(IntToStr(position->Fplu), position->Filosc, static_cast<double>(position->Fwartosc), id_plu);
+    else
+        AddToPlu(code, position->Filosc, static_cast<double>(position->Fwartosc), id_barcode);
+    AddGodzinowy(TdtTools(position->Fdata_czas).Hour(), static_cast<double>(position->Fwartosc), 0, 0);
+    if (position->FTyp == ptBottleSale)
+        AddBottlesSaled(static_cast<double>(position->Fwartosc));
+    else if (position->FTyp == ptBottleReturn)
+        AddBottlesTurned(static_cast<double>(position->Fwartosc));
+    return *this;
+}
+
+QxImpBuf& QxImpBuf::operator+(QVRPayment* payment) {
+    long long product = 0;
+    double amount;
+    if (__builtin_mul_overflow(static_cast<long long>(payment->Fwartosc),
+                               static_cast<long long>(payment->Fkurs), &product))
+        amount = std::trunc(static_cast<long double>(payment->Fwartosc) * payment->Fkurs / 100);
+    else
+        amount = static_cast<double>(product / 100);
+    switch (payment->Fkod) {
+        case 1: AddBony(amount); break;
+        case 2: AddCzeki(amount); break;
+        case 3: AddKarty(amount); break;
+        case 4: AddInne(amount); break;
+        default: break;
+    }
+    return *this;
+}
+
+void QxImpBuf::AddParameter(const AnsiString& name, const AnsiString& value) {
+    for (auto& item : FParametry) {
+        if (item.first == name) {
+            item.second = value;
+            return;
+        }
+    }
+    FParametry.emplace_back(name, value);
+}
+
+AnsiString QxImpBuf::WalutaText(int number, const TWaluta& w) {
+    return Format("KAS_WAL%d_NAZWA;%s\r\nKAS_WAL%d_KURS;%.0Lf\r\nKAS_WAL%d_STAN;%.0Lf\r\nKAS_WAL%d_BILANS;%.0Lf\r\n",
+                  number, w.name.c_str(), number, w.rate, number, w.cash, number, w.balance);
+}
+
+void QxImpBuf::Kas_AddWaluta(const AnsiString& name, double rate, double cash, double balance) {
+    for (size_t k = 0; k < FWaluty.size(); ++k) {
+        TWaluta& w = FWaluty[k];
+        if (w.name != name)
+            continue;
+        if (rate > 0)
+            w.rate = Stored(rate);
+        w.cash = Stored(w.cash + cash);
+        w.balance = Stored(w.balance + balance);
+        kas_wal[k] = WalutaText(static_cast<int>(k) + 1, w);
+        return;
+    }
+    FWaluty.push_back(TWaluta{name, Stored(rate), Stored(cash), Stored(balance)});
+    kas_wal.push_back(WalutaText(static_cast<int>(FWaluty.size()), FWaluty.back()));
+}
+
+void QxImpBuf::Kas_Clear() {
+    kas_active = false;
+    kas_numer = 0;
+    kas_nazwisko.clear();
+    kas_is_nazwisko = false;
+    kas_uprawn = 0;
+    kas_is_uprawn = false;
+    kas_biez = TdtTools(0.0);
+    kas_is_biez = false;
+    kas_stankasy = kas_karty = kas_bony = kas_czeki = kas_przelewy = kas_innefplat = 0;
+    kas_is_stankasy = kas_is_karty = kas_is_bony = kas_is_czeki = kas_is_przelewy =
+        kas_is_innefplat = false;
+    kas_paragonow = kas_il_par_anulowanych = kas_il_storno = 0;
+    kas_is_paragonow = kas_is_il_par_anulowanych = kas_is_il_storno = false;
+    kas_wart_par_anulowanych = kas_wart_storno = 0;
+    kas_is_wart_par_anulowanych = kas_is_wart_storno = false;
+    kas_wal.clear();
+    FWaluty.clear();
+    StanKasyStr.clear();
+}
+
+void QxImpBuf::MakeStanKasyStr() {
+    AnsiString s = Format("KAS_NUMER;%d\r\n", kas_numer);
+    if (kas_numer != 0) {
+        if (kas_is_nazwisko)
+            s += "KAS_NAZWISKO;" + kas_nazwisko + "\r\n";
+        if (kas_is_uprawn)
+            s += Format("KAS_UPRAWN;%d\r\n", kas_uprawn);
+        if (kas_is_biez)
+            s += "KAS_BIEZ;" + kas_biez.ToString(TdtTools::fmtDateTimeCompressed) + "\r\n";
+        if (kas_is_stankasy)
+            s += "KAS_STANKASY;" + Amount(kas_stankasy) + "\r\n";
+        if (kas_is_karty)
+            s += "KAS_KARTY;" + Amount(kas_karty) + "\r\n";
+        if (kas_is_bony)
+            s += "KAS_BONY;" + Amount(kas_bony) + "\r\n";
+        if (kas_is_czeki)
+            s += "KAS_CZEKI;" + Amount(kas_czeki) + "\r\n";
+        if (kas_is_przelewy)
+            s += "KAS_PRZELEWY;" + Amount(kas_przelewy) + "\r\n";
+        if (kas_is_innefplat)
+            s += "KAS_INNEFPLAT;" + Amount(kas_innefplat) + "\r\n";
+        if (kas_is_paragonow)
+            s += Format("KAS_PARAGONOW;%d\r\n", kas_paragonow);
+        if (kas_is_il_par_anulowanych)
+            s += Format("KAS_IL_PAR_ANULOWANYCH;%d\r\n", kas_il_par_anulowanych);
+        if (kas_is_wart_par_anulowanych)
+            s += "KAS_WART_PAR_ANULOWANYCH;" + Amount(kas_wart_par_anulowanych) + "\r\n";
+        if (kas_is_il_storno)
+            s += Format("KAS_IL_STORNO;%d\r\n", kas_il_storno);
+        if (kas_is_wart_storno)
+            s += "KAS_WART_STORNO;" + Amount(kas_wart_storno) + "\r\n";
+    }
+    for (const AnsiString& entry : kas_wal)
+        s += entry;
+    StanKasyStr = s;
+}
+
+e_identifier QxImpBuf::Resolve(int identifier, const char* error) const {
+    switch (identifier) {
+        case id_global: return ident_barcode ? id_barcode : id_plu;
+        case id_plu: return id_plu;
+        case id_barcode: return id_barcode;
+        default: throw Exception(Ansi(error));
+    }
+}
+
+void QxImpBuf::WriteToFile(TMFile& file, bool stripZeros) {
+    file.WriteLine("[TOWAROWE]");
+    const double start = Clock().Now();
+    int batch = 0;
+    const int count = ds_plu.GetCount();
+    AnsiString line;
+    for (int r = 0; r < count; ++r) {
+        ds_plu.SetPosition(r);
+        const long double quantity = fQuantity->GetAsExtended();
+        if (fSave->GetAsInteger() == 1 && quantity != 0) {
+            const e_identifier id = Resolve(static_cast<int>(fIdentifier->GetAsInteger()),
+                                            u8"QxExpBuf::WriteToFile() - nieprawidłowy ident");
+            const AnsiString code = fPlu->GetAsString();
+            line = "PLU;";
+            if (id == id_plu) {
+                line += code;
+                line += ';';
+            } else {
+                line += ';';
+                size_t skip = 0;
+                if (stripZeros)
+                    while (code.size() - skip > 1 && code[skip] == '0')
+                        ++skip;
+                line.append(code, skip, AnsiString::npos);
+            }
+            line += Format(";%.0Lf;%.0Lf", quantity, fValue->GetAsExtended());
+            file.WriteLine(line);
+        }
+        // Yield to the host: measure how many records take a tenth of a second, then pause
+        // after every such batch.
+        const int written = r + 1;
+        if (batch == 0) {
+            if (Clock().Now() - start > kBatchMeasureDays)
+                batch = written;
+        } else if (written % batch == 0) {
+            Sleep(kYieldMs);
+        }
+    }
+
+    file.WriteLine("\r\n[OPERACJE]");
+    for (const auto& item : FParametry)
+        file.WriteLine("KASPAR;" + ReplaceAll(item.first + "=" + item.second, "=", ";"));
+
+    file.WriteLine("\r\n[RAPORT_GODZINOWY]");
+    for (int h = 0; h < 24; ++h)
+        if (godzinowy[h] != 0)
+            file.WriteLine(Format("GODZ;%d;%.0Lf;%d;%d", h, static_cast<long double>(godzinowy[h]),
+                                  godz_ilkoszykow[h], godz_il_liniipar[h]));
+
+    file.WriteLine("\r\n[RAPORT_WALUTOWY]");
+
+    file.WriteLine("\r\n[FINANSOWE]");
+    file.WriteLine("WPLATY;" + Amount(payin));
+    file.WriteLine("WYPLATY;" + Amount(payout));
+    file.WriteLine("RABATY;" + Amount(discount));
+    file.WriteLine("ZWROT_OPAKOWAN;" + Amount(bottles_turned));
+    file.WriteLine("SPRZEDAZ_OPAKOWAN;" + Amount(bottles_saled));
+    file.WriteLine("FPLATN_BON;" + Amount(fp_bony));
+    file.WriteLine("FPLATN_CZEK;" + Amount(fp_czeki));
+    file.WriteLine("FPLATN_KARTA;" + Amount(fp_karty));
+    file.WriteLine("FPLATN_INNE;" + Amount(fp_inne));
+    file.WriteLine(Format("IL_KOSZYKOW;%d", il_koszykow));
+    file.WriteLine(Format("IL_LINII_PAR;%d", il_linii_par));
+
+    if (kas_active)
+        MakeStanKasyStr();
+    if (!StanKasyStr.empty()) {
+        file.WriteLine("\r\n[STAN_KASY]");
+        size_t end = StanKasyStr.size();
+        while (end > 0 && (StanKasyStr[end - 1] == '\r' || StanKasyStr[end - 1] == '\n'))
+            --end;
+        file.WriteLine(StanKasyStr.substr(0, end));
+    }
+
+    file.WriteLine("\r\n[FLAGI]");
+    file.WriteLine("DATA_SPRZEDAZY;" + data.ToString(TdtTools::fmtDateTimeCompressed));
+    file.WriteLine(Format("FISK_Z_PLU;%c", Flag(fisk_z_plu)));
+    file.WriteLine(Format("NADPISZ_FISK;%c", Flag(nadpisz_fisk)));
+    file.WriteLine(Format("NADPISZ_OPAK;%c", Flag(nadpisz_opak)));
+    file.WriteLine(Format("PODSUMUJ_OPAK;%c", Flag(podsumuj_opak)));
+    file.WriteLine(Format("NADPISZ_PLU;%c", Flag(nadpisz_plu)));
+    file.WriteLine(Format("DOKLEJ_PLU;%c", Flag(doklej_plu)));
+
+    if (par_szczeg)
+        for (const auto& receipt : FReceipts)
+            file << *receipt;
+}
+
+void QxImpBuf::Save(const AnsiString& fileName, bool stripZeros) {
+    TMFile file;
+    file.SetPath(fileName);
+    file.SetReadOnly(false);
+    file.Open();
+    try {
+        file.SetPointer(0);
+        file.SetEof();
+        WriteToFile(file, stripZeros);
+    } catch (...) {
+        try {
+            file.Close();
+        } catch (...) {
+        }
+        throw;
+    }
+    file.Close();
+}
+
+void QxImpBuf::AddLiniaParEx(const AnsiString& code, double quantity, double value, double discount_,
+                             const AnsiString& receiptText, const TdtTools& date, int extra1,
+                             int extra2, e_identifier identifier) {
+    const e_identifier id = Resolve(identifier, u8"QxExpBuf::AddLiniaParEx() - nieprawidłowy _ident");
+    const AnsiString kod = id == id_plu ? code : AnsiString();
+    const AnsiString kodkresk = id == id_barcode ? code : AnsiString();
+    AnsiString line = "PAR;" + kod + ";" + kodkresk +
+                      Format(";%.0Lf;%.0Lf;%.0Lf;", static_cast<long double>(quantity),
+                             static_cast<long double>(value), static_cast<long double>(discount_)) +
+                      receiptText + ";" + date.ToString(TdtTools::fmtDateTimeCompressed) + ";";
+    if (extra1 >= 0)
+        line += IntToStr(extra1);
+    line += ';';
+    if (extra2 >= 0)
+        line += IntToStr(extra2);
+    line += "\r\n";
+    paragony += line;
+}
+
+void QxImpBuf::SaveOneParag(const AnsiString& fileName) {
+    TLTools::BufToFile(paragony, fileName);
+}
