@@ -19,9 +19,35 @@ TQxNovitusECRAction::TQxNovitusECRAction(TQxHostLink* library, void* handle) : Q
 
 TQxNovitusECRAction::~TQxNovitusECRAction() {
     try {
+        channel.ClosePort();
+    } catch (...) {
+    }
+    try {
         ImpBufsDelete();
     } catch (...) {
     }
+}
+
+void TQxNovitusECRAction::OpenPort() {
+    // The line's parameters are read when it is opened.
+    TEcrChannelConfig& cfg = channel.cfg;
+    cfg.cfgMedium = cfgMedium;
+    cfg.cfgUseLog = cfgUseLog;
+    cfg.cfgIpTimeoutMs = cfgIpTimeoutMs;
+    cfg.portName = ParamAsString("NovitusECRPort");
+    cfg.speed = ParamAsInt("NovitusECRSpeed");
+    cfg.modemPhone = ParamAsString("NovitusECRModemPhone");
+    cfg.modemTimeout = ParamAsInt("NovitusECRModemTimeout");
+    cfg.ipAddress = ParamAsString("NovitusECRIpAddress");
+    cfg.ipPort = ParamAsInt("NovitusECRIpPort");
+    channel.OpenPort();
+}
+
+void TQxNovitusECRAction::ClosePort() { channel.ClosePort(); }
+
+TMBaudRate TQxNovitusECRAction::Speed() {
+    channel.cfg.speed = ParamAsInt("NovitusECRSpeed");
+    return channel.Speed();
 }
 
 void TQxNovitusECRAction::ImpBufsDelete() { imp_bufs.clear(); }
@@ -93,6 +119,9 @@ void TQxNovitusECRAction::ReadParams() {
     cfgCheckZeroes = ParamAsInt("NovitusECRCheckZeroes") != 0;
     cfgSaleSource = ParamAsInt("NovitusECRSaleSource");
     cfgIdControl = ParamAsInt("NovitusECRIdControl");
+    channel.cfg.cfgMedium = cfgMedium;
+    channel.cfg.cfgUseLog = cfgUseLog;
+    channel.cfg.cfgIpTimeoutMs = cfgIpTimeoutMs;
     if (cfgEdiFolder.empty() || cfgEdiFolder.back() != PathDelim) cfgEdiFolder += PathDelim;
     TKartaRab card;
     card.SprawdzPoprawnoscWzorca(cfgCardParseMask, LgLink);
@@ -116,7 +145,6 @@ void TQxNovitusECRAction::NotAvailable(const char* what) {
                     Ansi(what));
 }
 
-void TQxNovitusECRAction::TestConnection() { NotAvailable(u8"test połączenia"); }
 void TQxNovitusECRAction::Eksport() { NotAvailable(u8"eksport towarów"); }
 void TQxNovitusECRAction::Import() { NotAvailable(u8"import sprzedaży"); }
 void TQxNovitusECRAction::ImportParagonu() { NotAvailable(u8"import paragonu"); }
