@@ -140,6 +140,7 @@ void TQxNovitusECRAction::LogInit() {
 bool TQxNovitusECRAction::ShowImportDialog() { return false; }
 
 void TQxNovitusECRAction::NotAvailable(const char* what) {
+    SprawdzCzyPrzerwac();
     throw Exception(NvTxt(kCls, "NotAvailable", "Exception",
                           u8"Ta funkcja sterownika nie jest jeszcze dostępna: ") +
                     Ansi(what));

@@ -78,6 +78,16 @@ TEST_F(Operations, KeepAliveClosesOnlyOwnSessions) {
     host->api.SerKasPodtrzymajSesje(host->library, nullptr, foreign, 0, 1);  // no crash
 }
 
+TEST_F(Operations, HostWithoutAbortCallbackSeesAnInterruption) {
+    std::set<int> callbacks = TDriverHost::AllCallbacks();
+    callbacks.erase(5);
+    Register(callbacks);
+    host->Operation(-8, 1);
+    const auto errors = Texts(2);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "Operacja 'operacja [-8]' zosta\xB3\x61 przerwana");
+}
+
 TEST_F(Operations, ExtraFunctionWithAnUnknownParameterDoesNothing) {
     Register();
     const auto r = host->Operation(-8, 3);
