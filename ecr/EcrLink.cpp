@@ -1,0 +1,208 @@
+#include "ecr/EcrLink.h"
+
+#include <cstring>
+#include <exception>
+
+#include "ecr/EcrErrors.h"
+#include "ecr/LTools.h"
+#include "platform/Exceptions.h"
+#include "platform/Translation.h"
+
+namespace {
+
+const char* const kContext = "velkora_nvaction";
+const char* const kClass = "TQxNovitusECRAction";
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// The leading hexadecimal digits of text as a number; digits tells how many were read.
+unsigned ReadHex(const AnsiString& text, int& digits) {
+    unsigned value = 0;
+    digits = 0;
+    for (char c : text) {
+        int d = HexDigit(c);
+        if (d < 0)
+            break;
+        value = value * 16 + static_cast<unsigned>(d);
+        ++digits;
+    }
+    return value;
+}
+
+}  // namespace
+
+TEcrLink::TEcrLink(TEcrChannel& channel) : FChannel(channel) {}
+
+AnsiString TEcrLink::Text(const char* method, const char* piece, const char* defaultUtf8, int duplicate) const {
+    return Tr(FChannel.LgLink(), kContext, kClass, method, piece, defaultUtf8, duplicate);
+}
+
+unsigned short TEcrLink::CalculateBCC(const char* data, int length) {
+    unsigned value = 0;
+    for (int i = 0; i < length; ++i)
+        value ^= static_cast<unsigned>(static_cast<unsigned char>(data[i])) << (i % 9);
+    return static_cast<unsigned short>(value & 0xFFFF);
+}
+
+AnsiString TEcrLink::CreatePacket(const AnsiString& data) {
+    AnsiString body = data + EcrByte::ETX;
+    unsigned short bcc = CalculateBCC(body.data(), static_cast<int>(body.size()));
+    return AnsiString(1, EcrByte::STX) + body + Format("%04X", bcc);
+}
+
+void TEcrLink::SendPacket(const AnsiString& data) {
+    AnsiString frame = CreatePacket(data);
+    FChannel.Log("  ", "-> SendPacket");
+    try {
+        bool acknowledged = false;
+        for (int attempt = 0; attempt < 3 && !acknowledged; ++attempt) {
+            FChannel.SendData(frame);
+            char c = 0;
+            int n = FChannel.ReadData(&c, 1);
+            if (n == 1 && c == EcrByte::ACK)
+                acknowledged = true;
+            else if (n == 1 && c == EcrByte::RVI)
+                ThrowOnErrorPacket();
+        }
+        if (!acknowledged)
+            throw Exception(Text("SendPacket", "Exception",
+                                 u8"Nie udało się kilkukrotnie przesłać pakietu do kasy - pakiet :") +
+                            data);
+    } catch (const ENativeException& e) {
+        FChannel.Log("  ", Format("<- SendPacket NATIVE ERROR! (%s)", e.GetErrorMessage(FChannel.LgLink()).c_str()));
+        throw;
+    } catch (const std::exception& e) {
+        FChannel.Log("  ", Format("<- SendPacket ERROR! (%s)", e.what()));
+        throw;
+    }
+    FChannel.Log("  ", "<- SendPacket OK");
+}
+
+void TEcrLink::FailNoData() {
+    FChannel.Log("<-", "<timeout>");
+    try {
+        ResetCommunication();
+    } catch (const std::exception&) {
+        // A line that is gone cannot be reset; the missing data is what to report.
+    }
+    throw Exception(Text("ReadPacketNext", "Exception", u8"Kasa niespodziewanie przestała przesyłać pakiety danych"));
+}
+
+AnsiString TEcrLink::ReadPacketNext(bool& eot) {
+    eot = false;
+    char buffer[BufferSize + 1];
+    std::memset(buffer, 0, sizeof buffer);
+    FChannel.Log("  ", "-> ReadPacket");
+    try {
+        int badFrames = 0;
+        int ignored = 0;
+        for (;;) {
+            char c = 0;
+            if (FChannel.ReadByte(c) == 0)
+                FailNoData();
+            if (c == EcrByte::EOT) {
+                FChannel.Log("<-", c);
+                FChannel.SendData(AnsiString(1, EcrByte::EOT));
+                eot = true;
+                FChannel.Log("  ", "<- ReadPacket EOT");
+                return AnsiString();
+            }
+            if (c != EcrByte::STX) {
+                // Stray bytes between frames are ignored, but not without end.
+                if (++ignored > maxIgnoredBytes)
+                    FailNoData();
+                continue;
+            }
+            int stored = 0;
+            buffer[stored++] = c;
+            for (;;) {
+                if (stored == BufferSize) {
+                    char last = buffer[stored - 1];
+                    if (last != EcrByte::ETX && last != EcrByte::ETB)
+                        throw Exception(Text("ReadPacketNext", "Exception",
+                                             u8"Przekroczono rozmiar bufora komunikacyjnego!", 1));
+                    break;
+                }
+                if (FChannel.ReadByte(c) == 0)
+                    FailNoData();
+                buffer[stored++] = c;
+                if (c == EcrByte::ETX || c == EcrByte::ETB)
+                    break;
+            }
+            AnsiString check;
+            for (int i = 0; i < 4; ++i) {
+                if (FChannel.ReadByte(c) == 0)
+                    FailNoData();
+                check += c;
+            }
+            AnsiString frame(buffer, static_cast<size_t>(stored));
+            FChannel.Log("<-", frame + check);
+            int digits = 0;
+            unsigned received = ReadHex(check, digits);
+            // The packet is a zero-terminated text: a NUL inside the frame ends it there.
+            AnsiString packet(buffer, std::strlen(buffer));
+            unsigned short computed =
+                CalculateBCC(packet.data() + 1, static_cast<int>(packet.size()) - 1);
+            if (received == computed) {
+                FChannel.SendData(AnsiString(1, EcrByte::ACK));
+                FChannel.Log("  ", "<- ReadPacket OK");
+                return packet;
+            }
+            std::memset(buffer, 0, sizeof buffer);
+            if (++badFrames > maxNakFrames)
+                FailNoData();
+            FChannel.SendData(AnsiString(1, EcrByte::NAK));
+        }
+    } catch (const std::exception& e) {
+        FChannel.Log("  ", Format("<- ReadPacket ERROR! (%s)", e.what()));
+        throw;
+    }
+}
+
+void TEcrLink::ThrowOnErrorPacket() {
+    FChannel.SendData(AnsiString(1, EcrByte::EOT));
+    char c = 0;
+    if (FChannel.ReadData(&c, 1) != 1 || c != EcrByte::ENQ)
+        throw Exception(Text("ThrowOnErrorPacket", "Exception",
+                             u8"Kasa niespodziewanie zerwała komunikację (RVI-EOT-ENQ)"));
+    FChannel.SendData(AnsiString(1, EcrByte::ACK));
+    bool eot = false;
+    AnsiString packet = ReadPacketNext(eot);
+    try {
+        bool eot2 = false;
+        ReadPacketNext(eot2);
+    } catch (const std::exception&) {
+        // the closing EOT is not essential
+    }
+    if (packet.size() > 6) {
+        int digits = 0;
+        unsigned code = ReadHex(SubString(packet, 5, 2), digits);
+        throw ENativeException(digits > 0 ? static_cast<unsigned char>(code) : 0xFF, FChannel.LgLink());
+    }
+}
+
+void TEcrLink::ResetCommunication() {
+    FChannel.SendData(AnsiString(1, EcrByte::EOT));
+    char c = 0;
+    if (FChannel.ReadByte(c) == 1)
+        FChannel.Log("<-", c);
+}
+
+void TEcrLink::ThrowPrzerwac() {
+    TProgressSink* sink = FChannel.Sink();
+    if (sink && sink->CzyPrzerwac())
+        throw Exception(Text("ThrowPrzerwac", "Exception", u8"Operacja przerwana przez użytkownika"));
+}
+
+void TEcrLink::ArchiveReceivedPacket(const AnsiString& packet, const AnsiString& fileName) {
+    AnsiString data = packet.size() >= 2 ? packet.substr(1, packet.size() - 2) : AnsiString();
+    TLTools::BufToAppendFile(data + "\r\n", fileName);
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The register's link protocol over the channel: frames with a 16-bit block check, sending
+// one data packet with acknowledgement and repetition, receiving one packet, the register's
+// error report, and the small recovery steps (line reset, user abort, archiving a packet).
+#include "ecr/EcrChannel.h"
+#include "platform/Strings.h"
+
+class TEcrLink {
+public:
+    explicit TEcrLink(TEcrChannel& channel);
+
+    // Receive buffer: a frame from STX to its terminator holds at most this many bytes.
+    static constexpr int BufferSize = 800;
+
+    // STX + data + ETX + the block check as four upper-case hexadecimal digits.
+    static AnsiString CreatePacket(const AnsiString& data);
+    // XOR of every byte shifted left by (position mod 9), 16 bits kept.
+    static unsigned short CalculateBCC(const char* data, int length);
+
+    // Sends one data frame inside an open write transfer and waits for its acknowledgement
+    // (3 sends at most); raises on failure, ENativeException for the register's error.
+    void SendPacket(const AnsiString& data);
+    // The next packet of an open read transfer (STX through terminator), or "" with eot true
+    // when the register ended the transfer.
+    AnsiString ReadPacketNext(bool& eot);
+    // After an RVI: fetches the register's error report and raises ENativeException.
+    void ThrowOnErrorPacket();
+    // Gives up the line (EOT) and swallows one reply byte.
+    void ResetCommunication();
+    // Raises "Operacja przerwana przez użytkownika" when the user asked to abort.
+    void ThrowPrzerwac();
+    // Appends the packet's data (without STX and terminator) and CR LF to the file.
+    void ArchiveReceivedPacket(const AnsiString& packet, const AnsiString& fileName);
+
+    TEcrChannel& Channel() const { return FChannel; }
+
+    // Frames with a bad check answered with NAK in one wait before the read fails like a
+    // time-out, and bytes outside a frame ignored in one wait before the same happens.
+    int maxNakFrames = 50;
+    int maxIgnoredBytes = 10000;
+
+private:
+    AnsiString Text(const char* method, const char* piece, const char* defaultUtf8, int duplicate = 0) const;
+    [[noreturn]] void FailNoData();
+    TEcrChannel& FChannel;
+};

@@ -1,0 +1,160 @@
+#pragma once
+// The register's side of the link, as a byte engine independent of any transport: bytes
+// from the driver go in, the register's answer comes out. It grants the line (ENQ -> ACK),
+// takes start packets, runs read transfers (EOT -> ENQ, the driver's ACK, data frames, final
+// EOT), write transfers (ACK for every frame, records stored), reset transfers (ENQ, then
+// EOT) and error reports (RVI; after the driver's EOT: ENQ, the error frame with the code at
+// data positions 4-5 in hexadecimal, EOT). Faults can be injected at chosen points.
+//
+// All public methods are safe to call from another thread than the one feeding bytes.
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/Strings.h"
+#include "sim/RegisterState.h"
+
+enum TSimFaultKind {
+    sfNak,         // NAK instead of the answer
+    sfSilence,     // no answer at all
+    sfEot,         // EOT instead of the answer (the register ends the conversation)
+    sfDrop,        // the connection is dropped instead of the answer
+    sfError,       // RVI instead of the answer, then an error report with code value
+    sfShortError,  // like sfError, but the error frame is too short to carry a code
+    sfByte,        // the byte value instead of the answer
+    sfWack,        // value WACK bytes (default 1) before the answer
+    sfGarbage,     // value stray bytes (default 1, NUL and others) before the answer
+    sfBadCheck,    // a frame the register sends carries a wrong block check
+    sfLowerHex,    // a frame's block check in lower-case hexadecimal
+    sfEtb,         // a frame ended by ETB instead of ETX
+    sfNul,         // a NUL byte in the middle of a frame's data
+    sfOversize     // a frame of value data bytes (default 900) instead of the record
+};
+
+enum TSimFaultPoint {
+    spAny,     // every point
+    spEnq,     // the answer to the line request
+    spStart,   // the answer to the start packet
+    spTurn,    // the register's ENQ taking the line (read, reset, error report)
+    spFrame,   // data frame n: a record the register sends, or the answer to one it receives
+    spEnd,     // the register's final EOT (read, reset) or its answer to the closing EOT (write)
+    spReport   // the error frame of an error report
+};
+
+struct TSimFault {
+    TSimFaultKind kind = sfNak;
+    TSimFaultPoint at = spAny;
+    AnsiString file;  // the transfer's file identifier; empty: any
+    int frame = 0;    // for spFrame: 1-based number of the frame in the transfer; 0: any
+    int count = 1;    // how many times it fires; 0: every time
+    int value = 0;    // error code, number of bytes, frame length, byte
+    int fired = 0;
+
+    // "kind[,key=value]...": kinds nak silence eot drop error shorterror byte wack garbage
+    // badcheck lowerhex etb nul oversize; keys at=enq|start|turn|frame|end|report|any,
+    // file=ID, frame=N (implies at=frame), count=N (0: always), code=HH (hexadecimal),
+    // value=N (decimal or 0x..). Raises Exception on a bad text.
+    static TSimFault Parse(const AnsiString& text);
+};
+
+class TRegisterSim {
+public:
+    // The state is shared with the caller when given, else the simulator makes its own.
+    explicit TRegisterSim(std::shared_ptr<TRegisterState> state = nullptr);
+
+    // Bytes from the driver; returns the register's answer (possibly empty).
+    AnsiString OnBytes(const char* data, size_t length);
+    // A new connection: the protocol starts over (the data stays).
+    void OnConnect();
+    // True once after a fault asked for the connection to be dropped.
+    bool TakeDrop();
+
+    void AddFault(const TSimFault& fault);
+    void AddFault(const AnsiString& text) { AddFault(TSimFault::Parse(text)); }
+    void ClearFaults();
+    // How often each fault fired, in the order they were added.
+    std::vector<int> FaultsFired() const;
+
+    // The data; lock with Lock() while a transport may be feeding bytes.
+    TRegisterState& State() { return *FState; }
+    std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(FMutex); }
+    // Copies under the lock.
+    std::vector<AnsiString> Records(const AnsiString& id);
+    std::vector<AnsiString> Written(const AnsiString& id);
+
+    // What the simulator saw, for tests: the data of every start packet received with a
+    // good check, the frames of the driver it refused with NAK, transfers completed.
+    std::vector<AnsiString> StartPackets();
+    int NaksSent();
+    int TransfersCompleted();
+    void ResetCounters();
+
+    // Replaces the data of every error frame (empty: "ER:" and the code), to send reports
+    // the driver cannot read.
+    void SetErrorFrame(const AnsiString& data);
+
+    // Error frame data for a code: "ER:" and the code as two hexadecimal digits.
+    static AnsiString ErrorFrameData(int code);
+    // A frame as the register sends it: STX, data, terminator, the check as "%04X".
+    static AnsiString Frame(const AnsiString& data, char terminator = 0x03);
+    static unsigned short BlockCheck(const char* data, size_t length);
+
+    // Largest frame taken from the driver; longer ones are dropped.
+    static constexpr size_t MaxInboundFrame = 4096;
+
+private:
+    enum TState {
+        stIdle, stLine, stReadTurn, stReadEnq, stReadFrame, stWrite, stResetTurn, stResetEnq,
+        stErrTurn, stErrEnq, stErrFrame, stEcho
+    };
+    enum TTransfer { trNone, trRead, trWrite, trReset };
+
+    struct THit {
+        AnsiString prefix;
+        TSimFault* replace = nullptr;
+    };
+
+    void OnControl(char byte, AnsiString& out);
+    void OnFrame(const AnsiString& data, bool checkOk, AnsiString& out);
+    void OnStartPacket(const AnsiString& data, AnsiString& out);
+
+    THit Match(TSimFaultPoint point);
+    bool Applies(const TSimFault& f, TSimFaultPoint point) const;
+    // Applies a replacing fault; true when it took the place of the normal answer.
+    bool Replace(const THit& hit, AnsiString& out);
+    AnsiString BuildFrame(TSimFaultPoint point, const AnsiString& data);
+    void SendRecord(AnsiString& out);
+    void StartError(int code, bool shortFrame, AnsiString& out);
+    AnsiString ErrorFrame() const;
+    void Abort();
+
+    std::shared_ptr<TRegisterState> FState;
+    std::mutex FMutex;
+    std::vector<TSimFault> FFaults;
+
+    // Protocol state.
+    TState FStateNo = stIdle;
+    TTransfer FTransfer = trNone;
+    AnsiString FFileId;
+    AnsiString FStartData;
+    bool FResetting = false;
+    long FBeg = -1;
+    long FEnd = -1;
+    std::vector<TSimRecord> FServe;
+    int FFrameNo = 0;  // frame being sent (read) or awaited (write), from 1
+    int FErrorCode = 0;
+    bool FShortError = false;
+    bool FDrop = false;
+    AnsiString FErrorFrame;
+
+    // Frame assembly.
+    bool FInFrame = false;
+    int FCheckLeft = -1;  // check characters still to come, -1 before the terminator
+    AnsiString FFrame;
+    AnsiString FCheck;
+    bool FFrameTooLong = false;
+
+    std::vector<AnsiString> FStartPackets;
+    int FNaks = 0;
+    int FCompleted = 0;
+};
