@@ -1,6 +1,8 @@
 #pragma once
 // The framework's in-memory dataset: typed, named fields, records addressed by position.
-// Values are kept column by column, so wide tables of many records stay compact.
+// Values are kept column by column, so wide tables of many records stay compact; a column
+// grows in blocks, so appending records never moves the values already stored.
+#include <deque>
 #include <map>
 #include <memory>
 #include <vector>
@@ -16,11 +18,17 @@ public:
     explicit TMField(TMCustomDataSet* owner) : FOwner(owner) {}
     void SetName(const AnsiString& name);
     const AnsiString& GetName() const { return FName; }
-    void SetType(TMFieldType type) { FType = type; }
+    // Sets the type; values the field held under another type are dropped.
+    void SetType(TMFieldType type);
     TMFieldType GetType() const { return FType; }
 
-    // Access to the value of the current record. Conversions between field types follow the
-    // framework: numbers as decimal text, text read strictly as a number (EConvertError).
+    // Access to the value of the current record (EMException when there is none). Conversions
+    // between field types follow the framework: numbers as decimal text (extended: the
+    // shortest text that reads back to the same value, "." as the point), date-time as
+    // "yyyy-mm-dd hh:nn:ss" (".zzz" added when there are milliseconds); text is read strictly
+    // as a number or date (EConvertError), an empty text stored into a number field gives 0;
+    // an extended value stored into an integer field is rounded half away from zero
+    // (EConvertError outside the 64-bit range).
     AnsiString GetAsString() const;
     void SetAsString(const AnsiString& value);
     long long GetAsInteger() const;
@@ -34,13 +42,14 @@ private:
     friend class TMCustomDataSet;
     size_t Row() const;
     void InsertRow(size_t at);
+    void EraseRow(size_t at);
     void EraseAll();
     TMCustomDataSet* FOwner;
     AnsiString FName;
     TMFieldType FType = mftString;
-    std::vector<AnsiString> FStrings;
-    std::vector<long long> FIntegers;
-    std::vector<long double> FNumbers;  // float, extended and date-time fields
+    std::deque<AnsiString> FStrings;
+    std::deque<long long> FIntegers;
+    std::deque<long double> FNumbers;  // float, extended and date-time fields
 };
 
 class TMFields {
@@ -79,9 +88,15 @@ public:
     void First() { FPosition = 0; }
     void Next() { if (FPosition < FCount) ++FPosition; }
     bool Eof() const { return FPosition >= FCount; }
+    // Adds an empty record at the end and makes it current.
     void Append();
+    // Adds an empty record at the current position (at the end when positioned past it) and
+    // makes it current.
     void Insert();
+    // Removes the current record; the next one becomes current (Eof after the last one).
+    // EMException when there is no current record.
     void Delete();
+    // Removes all records; the field list stays.
     void Clear();
 
 private:

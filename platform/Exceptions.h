@@ -28,6 +28,8 @@ public:
 };
 
 // The framework's exception: a list of topics, each with code, title and description.
+// GetCode, GetTitle and GetDescription answer those of the first topic (0 and "" without
+// topics); the message is the first topic's title, or its description when the title is empty.
 class EMException : public Exception {
 public:
     struct Topic {
@@ -54,3 +56,5 @@ private:
 
 // Framework file errors (open, read, write) are EMExceptions with this code.
 constexpr int EM_FILE_ERROR = 1001;
+// Dataset errors (unknown field, no current record, position out of range).
+constexpr int EM_DATASET_ERROR = 1002;

@@ -19,8 +19,10 @@ public:
     void SetPath(const AnsiString& path) { FPath = path; }
     const AnsiString& GetPath() const { return FPath; }
     void SetReadOnly(bool readOnly) { FReadOnly = readOnly; }
-    // Opens the file; when not read-only a missing file is created. Raises EMException.
+    // Opens the file (binary); when not read-only a missing file is created. An open file is
+    // closed first. Raises EMException (EM_FILE_ERROR) naming the path and the system's error.
     void Open();
+    // Raises EMException when buffered output cannot be written; the file is closed anyway.
     void Close();
     bool IsOpen() const { return FFile != nullptr; }
 
@@ -31,14 +33,16 @@ public:
     void SetEof();
 
     // Reads up to the terminator (not included in line). Returns false at the end of the
-    // file, still delivering the text read so far (possibly empty).
+    // file, still delivering the text read so far (possibly empty). With the terminator
+    // "\r\n" a lone CR or LF is part of the line. An empty terminator reads to the end.
     bool ReadLine(AnsiString& line, const AnsiString& terminator = "\r\n");
     void WriteLine(const AnsiString& text, const AnsiString& terminator = "\r\n");
     void Write(const char* bytes, size_t count);
     void Write(const AnsiString& bytes) { Write(bytes.data(), bytes.size()); }
 
-    // Loads a whole text file, one item per CR LF terminated line (a last line without
-    // terminator is kept when not empty). mode is the framework's read-buffer size.
+    // Loads a whole text file into list (replacing its items), one item per CR LF terminated
+    // line; a lone CR or LF stays in its line, and a last line without terminator is kept
+    // when not empty. mode is the framework's read-buffer size. Raises EMException.
     static void ReadStringsFromFile(const AnsiString& path, std::vector<AnsiString>& list,
                                     int mode = 4096);
 

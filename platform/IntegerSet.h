@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <vector>
 
 // A set of integers in order of insertion (duplicates are not added).

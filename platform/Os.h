@@ -11,10 +11,14 @@ constexpr char PathDelim = '\\';
 constexpr char PathDelim = '/';
 #endif
 
-// Joins a folder and a name with one path separator (none added when folder ends with one
-// or is empty).
+// Both "/" and "\\" are read as path separators wherever a path is taken apart or used.
+bool IsPathDelimiter(char c);
+// The path with PathDelim appended, unless it is empty or already ends with a separator.
 AnsiString IncludeTrailingPathDelimiter(const AnsiString& path);
 AnsiString ExtractFilePath(const AnsiString& path);  // up to and including the last separator
+// The path with every separator written as this system's PathDelim (what the OS layer and
+// TMFile hand to the system, so "dir\\name" works on POSIX too).
+AnsiString NativePath(const AnsiString& path);
 
 class TClock {
 public:
@@ -34,7 +38,8 @@ public:
     virtual bool DeleteFile(const AnsiString& path) = 0;
     // Creates a new file, failing when it exists; writes the bytes and closes it.
     virtual bool CreateNewFile(const AnsiString& path, const AnsiString& bytes) = 0;
-    // The short (8.3) form of a path; on POSIX the path itself. At most 260 bytes.
+    // The short (8.3) form of a path; on POSIX the path itself. At most 260 bytes; when the
+    // system has no short form (missing file, longer result) the path itself.
     virtual AnsiString ShortPathName(const AnsiString& path) = 0;
     // A plain string value under HKEY_LOCAL_MACHINE\key, 32-bit view; "" on any error or on POSIX.
     virtual AnsiString RegistryString(const AnsiString& key, const AnsiString& value) = 0;
@@ -42,10 +47,12 @@ public:
     virtual int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) = 0;
 };
 
-// The process-wide instances. SetClock(nullptr) restores the system clock.
+// The process-wide instances. SetClock(nullptr) restores the system clock and SetOs(nullptr)
+// the system; tests install fakes (a message box must not wait for a user in a test).
 TOs& Os();
 TClock& Clock();
 void SetClock(TClock* clock);
+void SetOs(TOs* os);
 
 // Shorthands through Clock().
 inline void Sleep(unsigned milliseconds) { Clock().Sleep(milliseconds); }
@@ -58,13 +65,20 @@ TClock& SystemClock();
 // A clock that only moves when slept on: for tests of waits and dialogues.
 class TVirtualClock : public TClock {
 public:
-    explicit TVirtualClock(double startDays = 46000.5) : FNow(startDays) {}
+    explicit TVirtualClock(double startDays = 46000.5) : FStart(startDays) {}
     void Sleep(unsigned milliseconds) override;  // Sleep(0) advances 1 ms, so polling ends
     uint32_t GetTickCount() override { return FTicks; }
-    double Now() override { return FNow; }
+    double Now() override;
+    // Moves ticks and date-time on without a sleep.
     void Advance(unsigned milliseconds);
+    // Sets the date-time (the ticks keep running from where they are).
+    void SetNow(double days);
+    // Total milliseconds slept or advanced so far.
+    unsigned long long Elapsed() const { return FElapsed; }
 
 private:
     uint32_t FTicks = 1000;
-    double FNow;
+    double FStart;
+    unsigned long long FElapsed = 0;       // since construction
+    unsigned long long FElapsedAtStart = 0;  // FElapsed when FStart was last set
 };

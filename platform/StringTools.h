@@ -17,8 +17,8 @@ public:
     bool ContainsAnyChar(const AnsiString& chars) const;
     AnsiString Chars2Char(char from, char to) const;
     AnsiString Chars2Str(char c, const AnsiString& text) const;
-    AnsiString FileName() const;       // the part after the last path separator
-    AnsiString FileExtension() const;  // from the last "." of the file name, "" when none
+    AnsiString FileName() const;       // the part after the last "/", "\\" or ":"
+    AnsiString FileExtension() const;  // from the last "." of the file name (dot included), "" when none
 
     // A modal message box; answers the button chosen (1 = OK ...). Goes through the OS layer.
     static int MsgBox(const AnsiString& text, const AnsiString& caption, int flags);

@@ -8,7 +8,10 @@
 
 using AnsiString = std::string;
 
-#if defined(__GNUC__)
+#if defined(__MINGW32__)
+// The MinGW runtime used here formats like the GNU one ("%Lf" takes a long double).
+#define VK_PRINTF(a, b) __attribute__((format(gnu_printf, a, b)))
+#elif defined(__GNUC__)
 #define VK_PRINTF(a, b) __attribute__((format(printf, a, b)))
 #else
 #define VK_PRINTF(a, b)
@@ -19,7 +22,9 @@ AnsiString Format(const char* fmt, ...) VK_PRINTF(1, 2);
 AnsiString FormatV(const char* fmt, va_list args);
 
 // "n characters from position p", positions counted from 1 as in the record layouts.
-// Positions or lengths outside the text yield the part that exists (possibly "").
+// Positions or lengths outside the text yield the part that exists (possibly ""): a position
+// below 1 counts as 1 (the count is not shortened, as the runtime's Copy does), a count
+// reaching past the end stops at the end, a count below 1 or a position past the end gives "".
 AnsiString SubString(const AnsiString& text, int pos, int count);
 
 // Position (from 1) of the first occurrence of what in text, 0 when absent.
@@ -41,11 +46,19 @@ bool TryStrToInt(const AnsiString& text, int& value);
 // Strict conversion; raises EConvertError ("'x' is not a valid integer value").
 int StrToInt(const AnsiString& text);
 int StrToIntDef(const AnsiString& text, int def);
+// The same for 64-bit values.
+bool TryStrToInt64(const AnsiString& text, long long& value);
+long long StrToInt64(const AnsiString& text);
+// Strict decimal number: optional sign, digits with an optional "." and decimals, optional
+// exponent; no blanks. StrToFloat raises EConvertError ("'x' is not a valid floating point value").
+bool TryStrToFloat(const AnsiString& text, long double& value);
+long double StrToFloat(const AnsiString& text);
 // The C library's atoi and strtod (leading number, "." as decimal point, else 0).
 int CAtoi(const AnsiString& text);
 double CAtof(const AnsiString& text);
 
-// Byte-wise comparison used wherever records are sorted and searched by code.
+// Byte-wise comparison (bytes as unsigned) used wherever records are sorted and searched by
+// code: -1, 0 or 1.
 int AnsiCompare(const AnsiString& a, const AnsiString& b);
 
 // Splits at CR LF, LF or CR. An empty text gives no lines.
@@ -54,5 +67,6 @@ std::vector<AnsiString> SplitLines(const AnsiString& text);
 // Replace every occurrence of from by to.
 AnsiString ReplaceAll(const AnsiString& text, const AnsiString& from, const AnsiString& to);
 
-// Copies at most 300 bytes of text into a host buffer of 301 bytes and zeroes byte 300.
+// Copies at most limit (300) bytes of text into a host buffer of limit + 1 (301) bytes; the
+// rest of the buffer, byte limit included, is zeroed.
 void CopyToHostBuffer(char* out, const AnsiString& text, int limit = 300);

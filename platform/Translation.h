@@ -16,19 +16,24 @@ public:
     static AnsiString GetString(TMLgExtTools* service, const char* context, const char* key,
                                 int variant, const char* defaultUtf8);
 
+    // The host's translation, or "" when there is none (no lookup function, a result of 0 or
+    // less, or an empty text). The host writes into a buffer of 301 bytes.
     AnsiString Lookup(const char* context, const char* key) const;
 
 private:
     TLookupFunction FLookup;
 };
 
-// Source text (UTF-8) to Windows-1250. Characters without a Windows-1250 form become '?'.
+// Source text (UTF-8) to Windows-1250. Characters without a Windows-1250 form become '?', and
+// so does every byte that is not part of a well-formed UTF-8 sequence.
 AnsiString Ansi(const char* utf8);
 AnsiString Ansi(const AnsiString& utf8);
 // Windows-1250 to UTF-8 (for terminals and logs meant for people).
 AnsiString Cp1250ToUtf8(const AnsiString& text);
 // Code page 852 to UTF-8, for showing register texts.
 AnsiString Cp852ToUtf8(const AnsiString& text);
+// UTF-8 to code page 852 (register texts written in the sources); '?' as for Ansi.
+AnsiString Utf8ToCp852(const AnsiString& utf8);
 
 // Key rule: first eight characters of the class name, of the method name and of up to two
 // further pieces, concatenated; the key is the last 24 characters of that text. A second

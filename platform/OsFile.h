@@ -1,0 +1,18 @@
+#pragma once
+// The few file operations C stdio leaves to the operating system: 64-bit positions, the size
+// of an open file and truncation. platform/posix and platform/win32 implement them.
+#include <cstdio>
+
+#include "platform/Strings.h"
+
+// fopen with the path in the system's form (see NativePath in Os.h).
+std::FILE* OsFileOpen(const AnsiString& path, const char* mode);
+// 0 on success, as fseek.
+int OsFileSeek(std::FILE* file, long long position, int whence);
+long long OsFileTell(std::FILE* file);
+// Size of the file on disk; flush pending output first.
+long long OsFileSize(std::FILE* file);
+// Sets the length of the file on disk; flush pending output first. True on success.
+bool OsFileTruncate(std::FILE* file, long long size);
+// The system's text for an errno value.
+AnsiString OsErrorText(int error);

@@ -1,0 +1,29 @@
+#pragma once
+// The Windows calls the OS layer needs, behind plain C++ types: windows.h declares Sleep,
+// GetTickCount, DeleteFile and MessageBox in ways that clash with platform/Os.h, so the two
+// never meet in one file.
+#include <cstdint>
+#include <string>
+
+namespace win32 {
+
+bool IsFile(const std::string& path);
+bool IsDirectory(const std::string& path);
+// True when the directory was created or already exists.
+bool MakeDirectory(const std::string& path);
+bool RemoveFile(const std::string& path);
+bool CreateNewFile(const std::string& path, const std::string& bytes);
+// "" when the system has no short form that fits in 260 bytes.
+std::string ShortPath(const std::string& path);
+// A REG_SZ value under HKEY_LOCAL_MACHINE\key read through the 32-bit view; "" on any error.
+std::string RegistryString(const std::string& key, const std::string& value);
+int ShowMessageBox(const std::string& text, const std::string& caption, int flags);
+void SleepMilliseconds(unsigned milliseconds);
+uint32_t TickCount();
+
+struct LocalTime {
+    int year, month, day, hour, minute, second, milliseconds;
+};
+LocalTime Now();
+
+}  // namespace win32
