@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "host/DriverHost.h"
@@ -14,6 +15,7 @@ protected:
     void SetUp() override {
         host = std::make_unique<TDriverHost>(DriverLibraryPath(VELKORA_BIN_DIR));
         host->exchangeDirectory = tmp.Dir();
+        std::filesystem::create_directories(tmp.Path() / "EDI");
         // The defaults a host stores for a new register, file medium.
         host->params = {{"NovitusECRPort", "PLIK"},          {"NovitusECRDedbug", "0"},
                         {"NovitusECRIpTimeout", "15"},       {"NovitusECRReceipts", "2"},

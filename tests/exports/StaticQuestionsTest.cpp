@@ -20,7 +20,7 @@ TEST_F(Exports, TypeAndSelfDescription) {
     EXPECT_EQ(Property(*host, 3),
               "Testowano z:\r\nNovitus PS3000 NET 2.00 OES 1.30SP19\r\nNovitus PS4000 E 1.00 OES 1.00SP1\r\n"
               "Novitus Nano E 2.00 OES 2.00SP4\r\nNovitus Lupo 1.01 OES 1.01\r\nNovitus Next\r\n"
-              "Sterownik dedykowany do komunikacji z du\xBF\x61 ilo\x9C\x63i\xB9 kas systemowych Novitus ECR "
+              "Sterownik dedykowany do komunikacji z du\xBF\xB9 ilo\x9C\x63i\xB9 kas systemowych Novitus ECR "
               "r\xF3wnocze\x9Cnie.");  // trimmed: the trailing CR LF is gone
     for (int i : {102, 103, 104, 105}) EXPECT_EQ(Property(*host, i), "1");
     for (int i : {0, 4, 101, 106, -1}) EXPECT_EQ(Property(*host, i), "");

@@ -123,7 +123,6 @@ TEST_F(Messages, OrdinaryErrorGivesHeaderAndMessageLines) {
     EXPECT_EQ(sent()[1].text, "pierwsza");
     EXPECT_EQ(sent()[2].text, "druga");
     for (const auto& m : sent()) EXPECT_EQ(m.kind, 2);
-    EXPECT_EQ(sent()[0].text.find('\xb3'), AnsiString::npos);  // no stray bytes
     EXPECT_NE(sent()[0].text.find('\xb9'), AnsiString::npos);  // "ą" of "wystąpił" in Windows-1250
 }
 
