@@ -19,6 +19,7 @@ work=${DEMO_DIR:-$root/build/demo/run}
 mkdir -p "$work"
 cd "$work"
 rm -f velkora-host.params
+mkdir -p EDI exchange
 
 port_file=$(mktemp)
 "$root/build/demo/ecrsim" --tcp 0 --register "$root/sim/demo-register.txt" >"$port_file" &

@@ -22,3 +22,6 @@ ctest --test-dir build/linux --output-on-failure
 echo "== Windows tests (Wine)"
 wineboot --init >/dev/null 2>&1 || true
 ctest --test-dir build/windows --output-on-failure
+
+echo "== velkora.dll under Wine against the simulator (TCP/IP and COM5)"
+scripts/wine-connection-test.sh build/linux build/windows

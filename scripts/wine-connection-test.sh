@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The connection test of velkora.dll under Wine against the (Linux) register simulator:
+# over loopback TCP, and over a serial line — Wine's COM5 linked to the simulator's
+# pseudo-terminal in the dosdevices folder.
+#   usage: wine-connection-test.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+linux=$(cd "$1" && pwd)
+windows=$(cd "$2" && pwd)
+export WINEDEBUG=${WINEDEBUG:--all}
+prefix=${WINEPREFIX:-$HOME/.wine}
+wineboot --init >/dev/null 2>&1 || true
+
+work=$(mktemp -d)
+sim_out=$(mktemp)
+sim=""
+cleanup() { [ -n "$sim" ] && kill "$sim" 2>/dev/null; rm -rf "$work" "$sim_out"; rm -f "$prefix/dosdevices/com5"; }
+trap cleanup EXIT
+
+start_sim() {
+  "$linux/ecrsim" "$@" --register "$root/sim/demo-register.txt" >"$sim_out" &
+  sim=$!
+  for _ in $(seq 100); do [ -s "$sim_out" ] && break; sleep 0.1; done
+  head -n1 "$sim_out"
+}
+
+run_test() {  # the host's messages go to $work/out.txt; fails when an error was reported
+  (cd "$work" && wine "$windows/velkora-host.exe" --library "$windows/velkora.dll" \
+     --exchange exchange run test) >"$work/out.txt" 2>&1
+  grep -q 'kasa o numerze: 1' "$work/out.txt"
+}
+
+host() { (cd "$work" && wine "$windows/velkora-host.exe" "$@") >/dev/null 2>&1; }
+
+passed=0; failed=0
+check() {
+  if "$@"; then passed=$((passed + 1)); echo "ok: $*"; else failed=$((failed + 1)); echo "FAILED: $*"; cat "$work/out.txt" || true; fi
+}
+
+tcp_case() {
+  port=$(start_sim --tcp 0 | tr -dc '0-9')
+  host set NovitusECRPort TCP/IP
+  host set NovitusECRIpAddress 127.0.0.1
+  host set NovitusECRIpPort "$port"
+  host set NovitusECRIpTimeout 5
+  host set NovitusECREdiFolder EDI
+  run_test
+  local r=$?
+  kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null || true; sim=""
+  return $r
+}
+
+serial_case() {
+  pty=$(start_sim --pty)
+  mkdir -p "$prefix/dosdevices"
+  ln -sfn "$pty" "$prefix/dosdevices/com5"
+  host set NovitusECRPort COM5
+  host set NovitusECRSpeed 4
+  run_test
+  local r=$?
+  kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null || true; sim=""
+  return $r
+}
+
+check tcp_case
+check serial_case
+echo "wine connection test: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
