@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 JOBS=${JOBS:-2}
 export WINEDEBUG=${WINEDEBUG:--all}
 
+scripts/check-layers.sh
+
 echo "== Linux build (sanitizers on)"
 cmake -S . -B build/linux -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKORA_SANITIZE=ON >/dev/null
 cmake --build build/linux -j"$JOBS"
