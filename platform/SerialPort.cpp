@@ -137,10 +137,10 @@ int TMSerialPort::Receive(char* buffer, int count) {
         waiting = count;
     // The bytes are there already: read without waiting longer than needed.
     TSerialTimeouts saved = FSettings.timeouts;
-    TSerialTimeouts quick;
-    quick.readInterval = 0;
+    TSerialTimeouts quick;  // interval MAXDWORD, no totals: take what is there
+    quick.readInterval = 0xFFFFFFFFu;
     quick.readTotalMultiplier = 0;
-    quick.readTotalConstant = 1;
+    quick.readTotalConstant = 0;
     device.SetTimeouts(quick);
     int got = 0;
     try {

@@ -56,7 +56,7 @@ intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo* list = nullptr;
     AnsiString service = IntToStr(port);
-    int rc = ::getaddrinfo(host.empty() ? "localhost" : host.c_str(), service.c_str(), &hints, &list);
+    int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
     if (rc != 0) {
         AnsiString text = rc == EAI_SYSTEM ? std::strerror(errno) : ::gai_strerror(rc);
         throw Exception(Format("Socket error: %s (%d), on API 'getaddrinfo'", text.c_str(), rc));

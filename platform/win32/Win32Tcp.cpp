@@ -65,7 +65,7 @@ intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo* list = nullptr;
     AnsiString service = IntToStr(port);
-    int rc = getaddrinfo(host.empty() ? "localhost" : host.c_str(), service.c_str(), &hints, &list);
+    int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
     if (rc != 0)
         Fail(rc, "getaddrinfo");
     int lastError = WSAECONNREFUSED;

@@ -275,3 +275,13 @@ TEST(Channel, ModemLineCarriesTheProtocol) {
     EXPECT_TRUE(hungUp);
     SetClock(nullptr);
 }
+
+TEST(Channel, TcpWithoutAnAddressFails) {
+    TTestSink sink;
+    TLTools tools;
+    TEcrChannel ch(&sink, tools);
+    ch.cfg.cfgMedium = md_tcpip;
+    ch.cfg.ipPort = 4001;
+    EXPECT_TRUE(StartsWith(ErrorOf([&] { ch.OpenPort(); }), "Socket error: "));
+    EXPECT_EQ(ch.pSocket(), nullptr);
+}
