@@ -285,3 +285,25 @@ TEST(Channel, TcpWithoutAnAddressFails) {
     EXPECT_TRUE(StartsWith(ErrorOf([&] { ch.OpenPort(); }), "Socket error: "));
     EXPECT_EQ(ch.pSocket(), nullptr);
 }
+
+// A register on a real serial port (for instance Wine's COM7 linked to the pseudo-terminal
+// of "ecrsim --pty --register sim/demo-register.txt"): VELKORA_LINK_SERIAL=COM7.
+TEST(Channel, SystemSerialPortWhenConfigured) {
+    const char* port = std::getenv("VELKORA_LINK_SERIAL");
+    if (!port || !*port)
+        GTEST_SKIP() << "VELKORA_LINK_SERIAL not set";
+    TTestSink sink;
+    TLTools tools;
+    TEcrChannel ch(&sink, tools);
+    ch.cfg.cfgMedium = md_rs232;
+    ch.cfg.portName = port;
+    ch.cfg.speed = 4;
+    TEcrLink link(ch);
+    TEcrTransfers transfers(link);
+    ch.OpenPort();
+    EXPECT_GE(transfers.ReadPacketSingle("p", rm_notresetting, 0, 0).size(), 60u);
+    EXPECT_EQ(SubString(transfers.ReadPacketSingle("P", rm_notresetting, 0, 0), 4, 1), "1");
+    char c = 0;
+    EXPECT_EQ(ch.ReadByte(c), 0);  // nothing more: a full read time-out
+    ch.ClosePort();
+}
