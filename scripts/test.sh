@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-2}
 export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 scripts/check-layers.sh
 
@@ -26,4 +27,4 @@ wineboot --init >/dev/null 2>&1 || true
 ctest --test-dir build/windows --output-on-failure
 
 echo "== velkora.dll under Wine against the simulator (TCP/IP and COM5)"
-scripts/wine-connection-test.sh build/linux build/windows
+timeout 900 scripts/wine-connection-test.sh build/linux build/windows

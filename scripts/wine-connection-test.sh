@@ -8,6 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 linux=$(cd "$1" && pwd)
 windows=$(cd "$2" && pwd)
 export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 prefix=${WINEPREFIX:-$HOME/.wine}
 wineboot --init >/dev/null 2>&1 || true
 
@@ -17,11 +18,17 @@ sim=""
 cleanup() { [ -n "$sim" ] && kill "$sim" 2>/dev/null; rm -rf "$work" "$sim_out"; rm -f "$prefix/dosdevices/com5"; }
 trap cleanup EXIT
 
-start_sim() {
+start_sim() {  # runs in this shell (not a subshell), so that $sim names the simulator
+  : >"$sim_out"
   "$linux/ecrsim" "$@" --register "$root/sim/demo-register.txt" >"$sim_out" &
   sim=$!
   for _ in $(seq 100); do [ -s "$sim_out" ] && break; sleep 0.1; done
-  head -n1 "$sim_out"
+  sim_line=$(head -n1 "$sim_out")
+}
+
+stop_sim() {
+  [ -n "$sim" ] && { kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null || true; }
+  sim=""
 }
 
 run_test() {  # the host's messages go to $work/out.txt; fails when an error was reported
@@ -38,27 +45,29 @@ check() {
 }
 
 tcp_case() {
-  port=$(start_sim --tcp 0 | tr -dc '0-9')
+  start_sim --tcp 0
+  port=$(tr -dc '0-9' <<<"$sim_line")
   host set NovitusECRPort TCP/IP
   host set NovitusECRIpAddress 127.0.0.1
   host set NovitusECRIpPort "$port"
   host set NovitusECRIpTimeout 5
   host set NovitusECREdiFolder EDI
-  run_test
-  local r=$?
-  kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null || true; sim=""
+  local r=0
+  run_test || r=$?
+  stop_sim
   return $r
 }
 
 serial_case() {
-  pty=$(start_sim --pty)
+  start_sim --pty
+  pty=$sim_line
   mkdir -p "$prefix/dosdevices"
   ln -sfn "$pty" "$prefix/dosdevices/com5"
   host set NovitusECRPort COM5
   host set NovitusECRSpeed 4
-  run_test
-  local r=$?
-  kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null || true; sim=""
+  local r=0
+  run_test || r=$?
+  stop_sim
   return $r
 }
 
