@@ -17,16 +17,6 @@ constexpr char RVI = 0x40;
 // Stray bytes a noisy line produces; none of them means anything to the protocol.
 const char kGarbage[] = {'\0', 'Z', static_cast<char>(0xFF), 0x7F, 0x10, '0', static_cast<char>(0x80)};
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 bool IsPrefixKind(TSimFaultKind k) { return k == sfWack || k == sfGarbage; }
 
 bool IsReplaceKind(TSimFaultKind k) {
@@ -66,7 +56,7 @@ int ParseNumber(const AnsiString& text, const AnsiString& fault) {
         v = 0;
         ok = text.size() > 2;
         for (size_t i = 2; i < text.size() && ok; ++i) {
-            int d = HexValue(text[i]);
+            int d = TRegisterState::HexValue(text[i]);
             ok = d >= 0;
             v = v * 16 + d;
         }
@@ -139,10 +129,10 @@ TSimFault TSimFault::Parse(const AnsiString& text) {
         } else if (key == "count") {
             f.count = ParseNumber(value, text);
         } else if (key == "code") {
-            if (value.empty() || value.size() > 2 || HexValue(value[0]) < 0 ||
-                (value.size() == 2 && HexValue(value[1]) < 0))
+            if (value.empty() || value.size() > 2 || TRegisterState::HexValue(value[0]) < 0 ||
+                (value.size() == 2 && TRegisterState::HexValue(value[1]) < 0))
                 throw Exception("bad code '" + value + "' in fault '" + text + "'");
-            f.value = value.size() == 2 ? HexValue(value[0]) * 16 + HexValue(value[1]) : HexValue(value[0]);
+            f.value = value.size() == 2 ? TRegisterState::HexValue(value[0]) * 16 + TRegisterState::HexValue(value[1]) : TRegisterState::HexValue(value[0]);
         } else if (key == "value") {
             f.value = ParseNumber(value, text);
         } else {
@@ -275,7 +265,7 @@ AnsiString TRegisterSim::OnBytes(const char* data, size_t length) {
             if (ok) {
                 unsigned received = 0;
                 for (char h : FCheck) {
-                    int d = HexValue(h);
+                    int d = TRegisterState::HexValue(h);
                     if (d < 0)
                         ok = false;
                     received = received * 16 + static_cast<unsigned>(d < 0 ? 0 : d);

@@ -9,16 +9,6 @@
 
 namespace {
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // The words of a line separated by blanks.
 std::vector<AnsiString> Words(const AnsiString& line) {
     std::vector<AnsiString> words;
@@ -66,9 +56,9 @@ AnsiString TRegisterState::Unescape(const AnsiString& text) {
                 ++i;
                 continue;
             }
-            if ((n == 'x' || n == 'X') && i + 3 < text.size() && HexValue(text[i + 2]) >= 0 &&
-                HexValue(text[i + 3]) >= 0) {
-                out += static_cast<char>(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
+            if ((n == 'x' || n == 'X') && i + 3 < text.size() && TRegisterState::HexValue(text[i + 2]) >= 0 &&
+                TRegisterState::HexValue(text[i + 3]) >= 0) {
+                out += static_cast<char>(TRegisterState::HexValue(text[i + 2]) * 16 + TRegisterState::HexValue(text[i + 3]));
                 i += 3;
                 continue;
             }
@@ -168,8 +158,8 @@ void TRegisterState::Load(const AnsiString& text) {
                 throw Exception(where + "number needs a file and one number");
             current->nextNumber = value;
         } else if (key == "error") {
-            if (!current || w.size() != 2 || w[1].size() > 2 || HexValue(w[1][0]) < 0 ||
-                (w[1].size() == 2 && HexValue(w[1][1]) < 0))
+            if (!current || w.size() != 2 || w[1].size() > 2 || TRegisterState::HexValue(w[1][0]) < 0 ||
+                (w[1].size() == 2 && TRegisterState::HexValue(w[1][1]) < 0))
                 throw Exception(where + "error needs a file and a hexadecimal code");
             current->errorCode = static_cast<int>(std::stoul(w[1], nullptr, 16));
         } else if (key == "reset") {
@@ -290,4 +280,11 @@ int TRegisterState::Reset(const AnsiString& id, long beg, long end) {
             it->second.records.clear();
     }
     return 0;
+}
+
+int TRegisterState::HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
 }

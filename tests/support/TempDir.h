@@ -4,6 +4,17 @@
 #include <random>
 #include <string>
 
+// A folder under the system's temporary directory named after the test, emptied first;
+// returned with a trailing separator, as the host hands out its exchange directory.
+inline std::string ScratchDir(const std::string& prefix, const std::string& name) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / (prefix + name);
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+    fs::create_directories(dir);
+    return (dir / "").string();
+}
+
 class TempDir {
 public:
     TempDir() {
