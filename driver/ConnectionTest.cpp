@@ -57,7 +57,7 @@ void TQxNovitusECRAction::TestConnection() {
                LPV_None, 100);
         MsgAdd(NvTxt(kCls, method, "Typmecha", u8"Typ mechanizmu drukującego: ") + Trim(SubString(packet, 53, 5)),
                LPV_None, 100);
-        if (!CheckNumber()) throw Exception(NvTxt(kCls, method, "Exceptio", u8"Niezgodny numer urządzenia!"));
+        if (!CheckNumber()) throw Exception(NvTxt(kCls, method, "Exception", u8"Niezgodny numer urządzenia!", 2));
     } catch (...) {
         MsgS(LPV_Error);
         try {

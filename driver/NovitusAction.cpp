@@ -10,7 +10,6 @@
 namespace {
 const char* const kCls = "TQxNovitusECRAction";
 
-AnsiString PlikText() { return NvTxt("TQxLibrary", "TekstListyParametru", "PLIK", u8"PLIK"); }
 }  // namespace
 
 TQxNovitusECRAction::TQxNovitusECRAction(TQxHostLink* library, void* handle) : QxAction(library, handle) {
@@ -62,7 +61,13 @@ AnsiString TQxNovitusECRAction::ConnectionText() {
 
 AnsiString TQxNovitusECRAction::NazwaZasobuDzielonego() { return ConnectionText(); }
 
-bool TQxNovitusECRAction::JakSzukacParagonu(int* a, int* b, int* c) { return QxAction::JakSzukacParagonu(a, b, c); }
+// A receipt is found by its printout number; the other two identifiers are not used.
+bool TQxNovitusECRAction::JakSzukacParagonu(int* number, int* second, int* third) {
+    if (number) *number = ParamAsInt("NovitusECRReceiptNo");
+    if (second) *second = -1;
+    if (third) *third = -1;
+    return true;
+}
 
 AnsiString TQxNovitusECRAction::WlasciwosciUrzadzenia(int property) {
     switch (property) {
@@ -108,7 +113,11 @@ void TQxNovitusECRAction::ReadParams() {
     else
         cfgMedium = md_rs232;
     cfgUseLog = ParamAsInt("NovitusECRDedbug") != 0;
-    cfgIpTimeoutMs = ParamAsInt("NovitusECRIpTimeout") * 1000;
+    {
+        // Seconds to milliseconds, kept within the range of the field.
+        const long long ms = static_cast<long long>(ParamAsInt("NovitusECRIpTimeout")) * 1000;
+        cfgIpTimeoutMs = static_cast<int>(ms < 0 ? 0 : ms > 2000000000LL ? 2000000000LL : ms);
+    }
     cfgReceiptDetails = ParamAsInt("NovitusECRReceipts");
     cfgCardParseMask = ParamAsString("NovitusECRCardParseMask");
     cfgEdiFolder = ParamAsDir("NovitusECREdiFolder");

@@ -12,6 +12,18 @@ constexpr const char* kCtxNvAction = "velkora_nvaction";
 constexpr const char* kCtxNvExc = "velkora_nvexc";
 constexpr const char* kCtxImportDialog = "velkora_fImportNovit";
 
+// An item of a parameter's value list: keyed by the list and the item's index.
+inline AnsiString NvListText(const char* list, int index, const char* defaultUtf8) {
+    return TMLgExtTools::GetString(LgLink, kCtxNvAction,
+                                   MakeTranslationKey("TQxLibrary", "TekstListyParametru", list,
+                                                      IntToStr(index).c_str())
+                                       .c_str(),
+                                   0, defaultUtf8);
+}
+
+// The port list's first item: the file medium.
+inline AnsiString PlikText() { return NvListText("Port", 0, u8"PLIK"); }
+
 inline AnsiString NvTxt(const char* cls, const char* method, const char* piece, const char* defaultUtf8,
                         int duplicate = 0) {
     return Tr(LgLink, kCtxNvAction, cls, method, piece, defaultUtf8, duplicate);

@@ -82,10 +82,11 @@ AnsiString TQxActionBase::ParamAsDir(const AnsiString& name) {
     }
     AnsiString base = value;
     if (!base.empty() && base.back() != PathDelim) base += PathDelim;
-    // The probe never touches a file of the user's: when "test" is taken, the next free
+    // The probe never touches an entry of the user's: when "test" is taken, the next free
     // name is used instead, so an existing file does not read as a missing permission.
     AnsiString probe = base + "test";
-    for (int i = 1; i < 100 && Os().FileExists(probe); ++i) probe = base + "test" + IntToStr(i);
+    for (int i = 1; i < 1000 && (Os().FileExists(probe) || Os().DirectoryExists(probe)); ++i)
+        probe = base + "test" + IntToStr(i);
     bool written = Os().CreateNewFile(probe, "test") && Os().FileExists(probe);
     if (written) {
         Os().DeleteFile(probe);

@@ -19,23 +19,23 @@ AnsiString Str(const char* text) { return text ? AnsiString(text) : AnsiString()
 struct THostCallbacks {
     static TDriverHost& H(void* arg1) { return *static_cast<TDriverHost*>(arg1); }
 
-    static int CzyPrzerwac(void* arg1, void*) {
+    static int CzyPrzerwac(void* arg1, void* arg2) {
         TDriverHost& h = H(arg1);
-        h.Record(5, {});
+        h.Record(5, arg2, {});
         ++h.abortPolls;
         if (h.abortAfterPolls >= 0 && h.abortPolls > h.abortAfterPolls) h.abortRequested = true;
         return h.abortRequested ? 1 : 0;
     }
-    static int WartoscParametru(void* arg1, void*, const char* name, char* value) {
+    static int WartoscParametru(void* arg1, void* arg2, const char* name, char* value) {
         TDriverHost& h = H(arg1);
-        h.Record(6, {Str(name)});
+        h.Record(6, arg2, {Str(name)});
         auto it = h.params.find(Str(name));
         Fill(value, 301, it == h.params.end() ? AnsiString() : it->second);
         return it != h.params.end();
     }
-    static int DaneUrzadzenia(void* arg1, void*, int* id, int* number, char* name, char* station, char* dir) {
+    static int DaneUrzadzenia(void* arg1, void* arg2, int* id, int* number, char* name, char* station, char* dir) {
         TDriverHost& h = H(arg1);
-        h.Record(11, {});
+        h.Record(11, arg2, {});
         if (id) *id = h.deviceId;
         if (number) *number = h.deviceNumber;
         Fill(name, 301, h.deviceName);
@@ -43,100 +43,100 @@ struct THostCallbacks {
         Fill(dir, 261, h.exchangeDirectory);
         return 1;
     }
-    static int DodajKomunikat(void* arg1, void*, int kind, const char* text) {
+    static int DodajKomunikat(void* arg1, void* arg2, int kind, const char* text) {
         TDriverHost& h = H(arg1);
-        h.Record(12, {IntToStr(kind), Str(text)});
+        h.Record(12, arg2, {IntToStr(kind), Str(text)});
         h.messages.push_back({kind, Str(text)});
         if (h.onMessage) h.onMessage(h.messages.back(), false);
         return 1;
     }
-    static int ZmienOstatniKomunikat(void* arg1, void*, int kind, const char* text) {
+    static int ZmienOstatniKomunikat(void* arg1, void* arg2, int kind, const char* text) {
         TDriverHost& h = H(arg1);
-        h.Record(13, {IntToStr(kind), Str(text)});
+        h.Record(13, arg2, {IntToStr(kind), Str(text)});
         if (h.messages.empty()) h.messages.push_back({});
         h.messages.back() = {kind, Str(text)};
         if (h.onMessage) h.onMessage(h.messages.back(), true);
         return 1;
     }
-    static int FormatWazony(void* arg1, void*, int index, char* format) {
+    static int FormatWazony(void* arg1, void* arg2, int index, char* format) {
         TDriverHost& h = H(arg1);
-        h.Record(14, {IntToStr(index)});
+        h.Record(14, arg2, {IntToStr(index)});
         if (index < 0 || index >= static_cast<int>(h.weightedFormats.size())) return 0;
         Fill(format, 301, h.weightedFormats[static_cast<size_t>(index)]);
         return 1;
     }
-    static int StawkaVAT(void* arg1, void*, int index, int* rate) {
+    static int StawkaVAT(void* arg1, void* arg2, int index, int* rate) {
         TDriverHost& h = H(arg1);
-        h.Record(15, {IntToStr(index)});
+        h.Record(15, arg2, {IntToStr(index)});
         if (index < 0 || index >= static_cast<int>(h.vatRates.size())) return 0;
         *rate = h.vatRates[static_cast<size_t>(index)];
         return 1;
     }
-    static int StawkaVATPrec(void* arg1, void*, int index, int* rate) {
+    static int StawkaVATPrec(void* arg1, void* arg2, int index, int* rate) {
         TDriverHost& h = H(arg1);
-        h.Record(32, {IntToStr(index)});
+        h.Record(32, arg2, {IntToStr(index)});
         if (index < 0 || index >= static_cast<int>(h.vatRatesPrec.size())) return 0;
         *rate = h.vatRatesPrec[static_cast<size_t>(index)];
         return 1;
     }
-    static int Store(TDriverHost& h, int number) {
-        h.Record(number, {});
+    static int Store(TDriverHost& h, void* arg2, int number) {
+        h.Record(number, arg2, {});
         if (h.onStore) return h.onStore(number) ? 1 : 0;
         return h.storeResults ? 1 : 0;
     }
-    static int ZapiszWynikEksportu(void* arg1, void*) { return Store(H(arg1), 16); }
-    static int ZapiszImport(void* arg1, void*) { return Store(H(arg1), 17); }
-    static int ZapiszParagon(void* arg1, void*) { return Store(H(arg1), 18); }
-    static int OdczytajTowar(void* arg1, void*, char* record, const char* code) {
+    static int ZapiszWynikEksportu(void* arg1, void* arg2) { return Store(H(arg1), arg2, 16); }
+    static int ZapiszImport(void* arg1, void* arg2) { return Store(H(arg1), arg2, 17); }
+    static int ZapiszParagon(void* arg1, void* arg2) { return Store(H(arg1), arg2, 18); }
+    static int OdczytajTowar(void* arg1, void* arg2, char* record, const char* code) {
         TDriverHost& h = H(arg1);
-        h.Record(19, {Str(code)});
+        h.Record(19, arg2, {Str(code)});
         auto it = h.goods.find(Str(code));
         if (it == h.goods.end()) return 0;
         Fill(record, 2049, it->second);
         return 1;
     }
-    static int OdswiezParametry(void* arg1, void*) {
-        H(arg1).Record(20, {});
+    static int OdswiezParametry(void* arg1, void* arg2) {
+        H(arg1).Record(20, arg2, {});
         return 1;
     }
-    static int ZmienParametr(void* arg1, void*, const char* name, const char* value) {
+    static int ZmienParametr(void* arg1, void* arg2, const char* name, const char* value) {
         TDriverHost& h = H(arg1);
-        h.Record(21, {Str(name), Str(value)});
+        h.Record(21, arg2, {Str(name), Str(value)});
         if (!h.acceptParamWrites) return 0;
         h.params[Str(name)] = Str(value);
         return 1;
     }
-    static int ZajmijZasob(void* arg1, void*, const char* resource) {
+    static int ZajmijZasob(void* arg1, void* arg2, const char* resource) {
         TDriverHost& h = H(arg1);
-        h.Record(22, {Str(resource)});
+        h.Record(22, arg2, {Str(resource)});
         return h.grantResource ? 1 : 0;
     }
-    static int ZwolnijZasob(void* arg1, void*, const char* resource) {
-        H(arg1).Record(23, {Str(resource)});
+    static int ZwolnijZasob(void* arg1, void* arg2, const char* resource) {
+        H(arg1).Record(23, arg2, {Str(resource)});
         return 1;
     }
-    static int KasujFlageAlarmu(void* arg1, void*) {
-        H(arg1).Record(24, {});
+    static int KasujFlageAlarmu(void* arg1, void* arg2) {
+        H(arg1).Record(24, arg2, {});
         return 1;
     }
-    static int WstrzymajOperacje(void* arg1, void*, const char* text, int value) {
-        H(arg1).Record(25, {Str(text), IntToStr(value)});
+    static int WstrzymajOperacje(void* arg1, void* arg2, const char* text, int value) {
+        H(arg1).Record(25, arg2, {Str(text), IntToStr(value)});
         return 0;
     }
-    static int ZapiszStanLicznika(void* arg1, void*, int* values, int count) {
+    static int ZapiszStanLicznika(void* arg1, void* arg2, int* values, int count) {
         std::vector<AnsiString> args;
         for (int i = 0; values && i < count; ++i) args.push_back(IntToStr(values[i]));
-        H(arg1).Record(28, args);
+        H(arg1).Record(28, arg2, args);
         return 1;
     }
-    static int ZapiszStanICzasLicznika(void* arg1, void*, int* values, int count, const char* time) {
+    static int ZapiszStanICzasLicznika(void* arg1, void* arg2, int* values, int count, const char* time) {
         std::vector<AnsiString> args;
         for (int i = 0; values && i < count; ++i) args.push_back(IntToStr(values[i]));
         args.push_back(Str(time));
-        H(arg1).Record(31, args);
+        H(arg1).Record(31, arg2, args);
         return 1;
     }
-    static int DodajTowarZKasy(void* arg1, void*, char* name, int goodsNumber, char* code, int overwrite,
+    static int DodajTowarZKasy(void* arg1, void* arg2, char* name, int goodsNumber, char* code, int overwrite,
                                char* groupName, char* unitName, int vatRate, double p1, double p2, double p3,
                                double p4, int openPrice, int package, char* packageCode) {
         TDriverHost& h = H(arg1);
@@ -156,7 +156,7 @@ struct THostCallbacks {
         g.package = package;
         g.packageCode = Str(packageCode);
         h.addedGoods.push_back(g);
-        h.Record(33, {g.name, IntToStr(goodsNumber), g.code});
+        h.Record(33, arg2, {g.name, IntToStr(goodsNumber), g.code});
         return h.addGoodsResult;
     }
 };
@@ -167,7 +167,7 @@ TDriverHost* gLookupHost = nullptr;
 
 int Lookup(char* out, int size, const char* context, const char* key) {
     if (!gLookupHost || !out || size <= 0) return 0;
-    gLookupHost->calls.push_back({34, {Str(context), Str(key)}});
+    gLookupHost->calls.push_back({34, {Str(context), Str(key)}, nullptr});
     auto it = gLookupHost->translations.find(Str(context) + "|" + Str(key));
     if (it == gLookupHost->translations.end()) {
         out[0] = '\0';
@@ -236,7 +236,9 @@ void TDriverHost::Release() {
     library = nullptr;
 }
 
-void TDriverHost::Record(int number, std::vector<AnsiString> args) { calls.push_back({number, std::move(args)}); }
+void TDriverHost::Record(int number, void* arg2Received, std::vector<AnsiString> args) {
+    calls.push_back({number, std::move(args), arg2Received});
+}
 
 TDriverHost::TOperationResult TDriverHost::Operation(int code, int parameter, void** session,
                                                      const AnsiString& sessionName) {

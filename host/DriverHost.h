@@ -19,6 +19,7 @@ struct THostMessage {
 struct THostCall {
     int number = 0;
     std::vector<AnsiString> args;
+    void* arg2 = nullptr;  // the per-call handle the driver passed back (callbacks 5 to 33)
 };
 
 struct THostGoods {  // what callback 33 received
@@ -89,7 +90,7 @@ public:
 
 private:
     TDynamicLibrary FLibrary;
-    void Record(int number, std::vector<AnsiString> args);
+    void Record(int number, void* arg2Received, std::vector<AnsiString> args);
 
     friend struct THostCallbacks;
 };

@@ -155,10 +155,6 @@ Group FindGroup(int group) {
     }
 }
 
-AnsiString ListText(const char* piece, const char* text, bool translate) {
-    return translate ? NvTxt(kCls, "TekstListyParametru", piece, text) : AnsiString(text);
-}
-
 AnsiString DefaultEdiFolder() {
     TLTools tools;
     AnsiString folder = tools.WczytajSciezkeDoBinariow();
@@ -185,7 +181,7 @@ int TQxLibrary::Parametr(int group, int index, AnsiString& name, AnsiString& des
     if (!row.defaultValue)
         defaultValue = DefaultEdiFolder();
     else if (row.translateDefault == translated)
-        defaultValue = NvTxt(kCls, "TekstListyParametru", row.defaultValue, row.defaultValue);
+        defaultValue = PlikText();  // the only translated default
     else
         defaultValue = row.defaultValue;
     minimum = row.minimum;
@@ -202,11 +198,14 @@ AnsiString TQxLibrary::TekstListyParametru(const AnsiString& name, int index) {
         bool translate;
     };
     std::vector<Item> items;
+    const char* list = "";  // the list's part of the translation key
     if (n == "NOVITUSECRPORT") {
+        list = "Port";
         items = {{u8"PLIK", true}, {"TCP/IP", false}, {"COM1", false}, {"COM2", false}, {"COM3", false},
                  {"COM4", false},  {"COM5", false},   {"COM6", false}, {"COM7", false}, {"COM8", false},
                  {"COM9", false}};
     } else if (n == "NOVITUSECRSPEED") {
+        list = "Speed";
         items = {{"1200", false},  {"2400", false},  {"4800", false},  {"9600", false},
                  {"19200", false}, {"38400", false}, {"57600", false}, {"115200", false}};
     } else if (n == "NOVITUSECRDEDBUG" || n == "NOVITUSECRDOKPLU" || n == "NOVITUSECRIMPORTSALE" ||
@@ -214,23 +213,29 @@ AnsiString TQxLibrary::TekstListyParametru(const AnsiString& name, int index) {
                n == "NOVITUSECRPRICEOPEND41" || n == "NOVITUSECRPROGEURO" || n == "NOVITUSECRNOITNOCON" ||
                n == "NOVITUSECRCHECKZEROES" || n == "NOVITUSECRPLUAUTOREPEAT" || n == "NOVITUSECRCASHREPORT" ||
                n == "NOVITUSECRPRECLEAR" || n == "NOVITUSECRIDCONTROL" || n == "NOVITUSECRSENDUNITS") {
+        list = "NieTak";
         items = {{u8"Nie", true}, {u8"Tak", true}};
     } else if (n == "POZIOMCEN") {
+        list = "PoziomCe";
         items = {{u8"Detaliczna", true}, {u8"Hurtowa", true}, {u8"Nocna", true}, {u8"Dodatkowa", true}};
     } else if (n == "NOVITUSECRRECEIPTS") {
+        list = "Receipts";
         items = {{u8"Brak", true}, {u8"Tylko karty stałego klienta", true}, {u8"Paragony szczegółowe", true}};
     } else if (n == "NOVITUSECRORDERSAS") {
+        list = "OrdersAs";
         items = {{u8"Zamówienie do dostawcy (ZAM)", true}, {u8"Zamówienie od odbiorcy (ZAM_ODB)", true}};
     } else if (n == "NOVITUSECREXPKEYCODE") {
+        list = "ExpKeyCo";
         items = {{u8"nie eksportuj", true},
                  {u8"z pola Opis 1", true},
                  {u8"z pola Opis 2", true},
                  {u8"z pola Opis 3", true},
                  {u8"z pola Opis 4", true}};
     } else if (n == "NOVITUSECRSALESOURCE") {
+        list = "SaleSour";
         items = {{u8"Liczniki sprzedaży", true}, {u8"Bufor paragonów", true}};
     }
     if (index >= static_cast<int>(items.size())) return "";
     const Item& item = items[static_cast<size_t>(index)];
-    return item.translate ? ListText(item.text, item.text, true) : AnsiString(item.text);
+    return item.translate ? NvListText(list, index, item.text) : AnsiString(item.text);
 }

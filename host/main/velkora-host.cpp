@@ -91,6 +91,9 @@ std::vector<CatalogueEntry> Catalogue(TDriverHost& host) {
 void FillDefaults(TDriverHost& host, const std::map<AnsiString, AnsiString>& stored) {
     for (const CatalogueEntry& e : Catalogue(host))
         if (!host.params.count(e.name)) host.params[e.name] = e.def;
+    // The catalogue's EDI folder is the back-office installation's; this host has none, so
+    // orders go next to the exchange files unless a folder was set.
+    host.params["NovitusECREdiFolder"] = host.exchangeDirectory + "EDI";
     for (const auto& [name, value] : stored) host.params[name] = value;
 }
 

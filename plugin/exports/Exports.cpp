@@ -27,6 +27,8 @@ std::set<void*>& LiveLibraries() {
     return live;
 }
 
+// The handle given to the host is the TQxLibrary base of the object, so that it converts
+// back without knowing the derived class.
 TQxLibrary* AsLibrary(void* library) {
     if (!library || LiveLibraries().count(library) == 0) return nullptr;
     return static_cast<TQxLibrary*>(library);
@@ -58,15 +60,15 @@ AnsiString OperationName(int code) {
 // Runs one action method for an export that creates an action; reports a failure through
 // the action's final error capture under the export's operation name.
 template <typename F>
-bool RunActionMethod(TQxLibrary* library, void* arg2, const char* operationUtf8, F method) {
+bool RunActionMethod(TQxLibrary* library, void* arg2, const char* piece, const char* operationUtf8, F method) {
     std::unique_ptr<TQxActionBase> action(library->UtworzAkcje(arg2));
     try {
         method(*action);
         return true;
     } catch (const std::exception& e) {
-        action->OstatecznePrzechwycenieBledu(NvTxt(kCls, "Operacja", operationUtf8, operationUtf8), &e);
+        action->OstatecznePrzechwycenieBledu(NvTxt(kCls, "Operacja", piece, operationUtf8), &e);
     } catch (...) {
-        action->OstatecznePrzechwycenieBledu(NvTxt(kCls, "Operacja", operationUtf8, operationUtf8), nullptr);
+        action->OstatecznePrzechwycenieBledu(NvTxt(kCls, "Operacja", piece, operationUtf8), nullptr);
     }
     return false;
 }
@@ -83,16 +85,18 @@ QVRDLL_EXPORT void QVRDLLWlasciwosci(char* out, int index) {
 }
 
 QVRDLL_EXPORT void* QVRDLLRejestrujBiblioteke(void* arg1, void*, void*, void* window) {
-    TQxNovitusECRLibrary* library = nullptr;
     try {
-        library = new TQxNovitusECRLibrary(arg1);
+        auto object = std::make_unique<TQxNovitusECRLibrary>(arg1);
+        TQxLibrary* library = object.get();
         LiveLibraries().insert(library);
+        object.release();
         hLib = library;
         LgLink = library->GetLgLink();
-        library->FOwnerWindow = window;
+        static_cast<TQxNovitusECRLibrary*>(library)->FOwnerWindow = window;
+        return library;
     } catch (...) {
+        return nullptr;
     }
-    return library;
 }
 
 QVRDLL_EXPORT void QVRDLLRejestrujCallback(void* library, void* function, int number) {
@@ -164,7 +168,7 @@ QVRDLL_EXPORT int QVRDLLSerKasPokazOkno(void* library, void* arg2, int window, i
         TQxLibrary* lib = AsLibrary(library);
         if (!lib) return 0;
         bool result = false;
-        const bool ok = RunActionMethod(lib, arg2, u8"wyświetlanie okna", [&](TQxActionBase& action) {
+        const bool ok = RunActionMethod(lib, arg2, "okno", u8"wyświetlanie okna", [&](TQxActionBase& action) {
             result = lib->PokazOkno(&action, window, flag, code, name);
         });
         return ok && result;
@@ -178,7 +182,7 @@ QVRDLL_EXPORT int QVRDLLSerKasJakSzukacParagonu(void* library, void* arg2, int* 
         TQxLibrary* lib = AsLibrary(library);
         if (!lib) return 0;
         bool result = false;
-        const bool ok = RunActionMethod(lib, arg2, u8"jak szukać paragonu",
+        const bool ok = RunActionMethod(lib, arg2, "paragon", u8"jak szukać paragonu",
                                         [&](TQxActionBase& action) { result = action.JakSzukacParagonu(a, b, c); });
         return ok && result;
     } catch (...) {
@@ -192,7 +196,7 @@ QVRDLL_EXPORT void QVRDLLWlasciwosciUrzadzenia(void* library, void* arg2, char* 
         TQxLibrary* lib = AsLibrary(library);
         if (!lib) return;
         AnsiString text;
-        RunActionMethod(lib, arg2, u8"właściwości urządzenia",
+        RunActionMethod(lib, arg2, "wlasciwo", u8"właściwości urządzenia",
                         [&](TQxActionBase& action) { text = action.WlasciwosciUrzadzenia(property); });
         WriteHostText(out, Trim(text));
     } catch (...) {
@@ -205,7 +209,7 @@ QVRDLL_EXPORT void QVRDLLSerKasNazwaZasobuDzielonego(void* library, void* arg2, 
         TQxLibrary* lib = AsLibrary(library);
         if (!lib) return;
         AnsiString text;
-        RunActionMethod(lib, arg2, u8"identyfikacja zasobu dzielonego",
+        RunActionMethod(lib, arg2, "zasob", u8"identyfikacja zasobu dzielonego",
                         [&](TQxActionBase& action) { text = action.NazwaZasobuDzielonego(); });
         WriteHostText(out, text);
     } catch (...) {

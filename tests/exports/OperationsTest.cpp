@@ -42,7 +42,9 @@ TEST_F(Operations, OwnSessionPassesAndForeignSessionSendsTheHostAway) {
     EXPECT_EQ(host->messages.size(), 2u);  // the unsupported-code report: the check passed
 
     host->messages.clear();
+    const auto start = std::chrono::steady_clock::now();
     r = host->Operation(-1, 0, &handle, "Inna sesja");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(990));
     EXPECT_EQ(r.result, 1);
     ASSERT_EQ(host->messages.size(), 1u);
     EXPECT_EQ(host->messages[0].kind, 0);
@@ -148,10 +150,15 @@ TEST_F(Operations, DevicePropertiesAndSharedResource) {
     EXPECT_EQ(host->SharedResourceName(), "COM2");
 }
 
-TEST_F(Operations, ReceiptSearchQuestionAnswersFalseByDefault) {
+TEST_F(Operations, ReceiptIsSearchedByItsPrintoutNumber) {
     Register();
+    host->params["NovitusECRReceiptNo"] = "1234";
     int a = 0, b = 0, c = 0;
-    EXPECT_EQ(host->api.SerKasJakSzukacParagonu(host->library, host->arg2, &a, &b, &c), 0);
+    EXPECT_EQ(host->api.SerKasJakSzukacParagonu(host->library, host->arg2, &a, &b, &c), 1);
+    EXPECT_EQ(a, 1234);
+    EXPECT_EQ(b, -1);
+    EXPECT_EQ(c, -1);
+    EXPECT_EQ(host->api.SerKasJakSzukacParagonu(host->library, host->arg2, nullptr, nullptr, nullptr), 1);
 }
 
 TEST_F(Operations, CallbacksReceiveBothHandles) {
@@ -162,6 +169,8 @@ TEST_F(Operations, CallbacksReceiveBothHandles) {
     const THostCall* msg = host->LastCall(12);
     ASSERT_NE(msg, nullptr);
     EXPECT_EQ(msg->args[0], "2");
+    for (const THostCall& call : host->calls)
+        if (call.number != 34) EXPECT_EQ(call.arg2, host->arg2) << "callback " << call.number;
 }
 
 TEST_F(Operations, TranslatedTextsComeFromTheHostsLookup) {

@@ -257,11 +257,15 @@ TEST_F(Exports, EveryYesNoListAndTheNamedLists) {
 
 TEST_F(Exports, LongTextsAreCutTo300BytesWithTheZero) {
     Register();
-    host->params["NovitusECRPort"] = AnsiString(400, 'X');
+    // Each parameter reaches the driver as at most 300 bytes; the connection text joins two.
+    host->params["NovitusECRPort"] = "TCP/IP";
+    host->params["NovitusECRIpAddress"] = AnsiString(298, 'X');
+    host->params["NovitusECRIpPort"] = "5000";
     char out[400];
     std::memset(out, 0x7f, sizeof out);
     host->api.WlasciwosciUrzadzenia(host->library, host->arg2, out, 1102);
     EXPECT_EQ(strnlen(out, sizeof out), 300u);
+    EXPECT_EQ(AnsiString(out), AnsiString(298, 'X') + ":5");
     EXPECT_EQ(out[300], '\0');
     EXPECT_EQ(out[301], '\x7f');  // nothing written past the host's buffer
 }

@@ -105,6 +105,16 @@ TEST(Parameters, ProbeLeavesAnExistingTestFileAlone) {
     EXPECT_EQ(ReadAll(tmp.File("test")), "user data");
 }
 
+TEST(Parameters, ProbeStepsRoundAFolderNamedTest) {
+    TempDir tmp;
+    std::filesystem::create_directories(tmp.Path() / "test");
+    FakeHostLink host;
+    host.params = {{"Dir", tmp.Dir()}};
+    TestAction action(&host);
+    EXPECT_EQ(action.ParamAsDir("Dir"), tmp.Dir());
+    EXPECT_TRUE(std::filesystem::is_directory(tmp.Path() / "test"));
+}
+
 TEST(Parameters, DirectoryThatCannotBeCreatedFails) {
     TempDir tmp;
     WriteAll(tmp.File("plik"), "x");
