@@ -144,8 +144,8 @@ void TEcrChannel::CloseRS232Port() {
     }
     AnsiString text = Text("CloseRS232Port", "MsgAdd", u8"Zamykanie portu komunikacyjnego");
     MsgAdd(text, LPV_None, 100);
-    Log(text, "");
     try {
+        Log(text, "");  // a log that cannot be written must not keep the port open
         FPortObj->SetActive(false);
     } catch (...) {
         FPortObj.reset();

@@ -153,7 +153,7 @@ AnsiString TEcrTransfers::ReadPacketSingle(const AnsiString& dataType, e_Resetti
             break;
         if (!packet.empty())
             last = packet;
-        if (++packets >= maxSinglePackets) {
+        if (++packets > maxSinglePackets) {
             // A register that never ends the transfer: give the line up and report.
             FLink.ResetCommunication();
             last.clear();

@@ -986,7 +986,7 @@ void QxExpBuf::Reconcile(bool stripZeros, bool compareSets) {
         }
         CzytajRec(idx, &host);
         if (compareSets)
-            second.Clear();
+            second = QxTowRec();  // a fresh record for every entry
         second.kod = host.kod;
         DodInfo2TowRec(dodinfo, &second);
         ModifyPLUStatus(host, second);

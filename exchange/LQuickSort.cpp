@@ -1,11 +1,45 @@
 #include "exchange/LQuickSort.h"
 
+#include <vector>
+
+// The smaller part of each range is sorted by recursion and the larger one in the loop, so
+// the stack stays shallow whatever the input (a range in "organ pipe" order would otherwise
+// recurse once per element). Every range still reports SetNumDone(its end) once its
+// elements are in place.
 int TLQuickSort::Sort(int lo, int hi) {
-    if (hi < lo)
-        return 0;
+    std::vector<int> done;  // ends of the ranges handled in this call
+    while (lo <= hi) {
+        int j = hi;
+        const int i = Partition(lo, j);
+        done.push_back(hi);
+        const bool left = lo < j;
+        const bool right = i < hi;
+        if (left && right) {
+            if (j - lo < hi - i) {
+                Sort(lo, j);
+                lo = i;
+            } else {
+                Sort(i, hi);
+                hi = j;
+            }
+        } else if (left) {
+            hi = j;
+        } else if (right) {
+            lo = i;
+        } else {
+            break;
+        }
+    }
+    for (auto it = done.rbegin(); it != done.rend(); ++it)
+        SetNumDone(*it);
+    return 0;
+}
+
+// One partition step over lo..j (j in: the range's end; out: the end of the left part).
+// Returns the start of the right part.
+int TLQuickSort::Partition(int lo, int& j) {
     int i = lo;
-    int j = hi;
-    int p = lo + (hi - lo) / 2;
+    int p = lo + (j - lo) / 2;
     do {
         while (SortCompare(i, p) < 0)
             ++i;
@@ -22,12 +56,7 @@ int TLQuickSort::Sort(int lo, int hi) {
             --j;
         }
     } while (i <= j);
-    if (lo < j)
-        Sort(lo, j);
-    if (i < hi)
-        Sort(i, hi);
-    SetNumDone(hi);
-    return 0;
+    return i;
 }
 
 int TLQuickSort::Find(int lo, int hi) {

@@ -26,4 +26,7 @@ public:
 
     int insert_place = 0;
     bool Sorted = false;
+
+private:
+    int Partition(int lo, int& j);
 };

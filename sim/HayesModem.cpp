@@ -321,7 +321,7 @@ void THayesModem::Execute(const AnsiString& line, uint32_t now) {
                 // The rest of the line is the dial string.
                 size_t q = p;
                 if (q < upper.size() && (upper[q] == 'T' || upper[q] == 'P')) ++q;
-                Dial(Trim(line.substr(q)), now);
+                Dial(Trim(Trim(line).substr(q)), now);  // indexes refer to the trimmed line
                 return;
             }
             case 'O':

@@ -57,7 +57,7 @@ int ParseNumber(const AnsiString& text, const AnsiString& fault) {
         ok = text.size() > 2;
         for (size_t i = 2; i < text.size() && ok; ++i) {
             int d = TRegisterState::HexValue(text[i]);
-            ok = d >= 0;
+            ok = d >= 0 && v <= 100000000;
             v = v * 16 + d;
         }
     } else {

@@ -74,7 +74,7 @@ public:
         AnsiString path = DevicePath(settings.portName);
         if (path.empty())
             throw Exception("Cannot open serial port: no port name");
-        int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
             throw Exception(SystemError("Cannot open serial port " + settings.portName, errno));
         termios tio{};

@@ -74,7 +74,14 @@ intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
         ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
         int r = ::connect(fd, a->ai_addr, a->ai_addrlen);
         if (r != 0 && errno == EINPROGRESS) {
-            int ev = PollFor(fd, POLLOUT, timeoutMs);
+            int ev = 0;
+            try {
+                ev = PollFor(fd, POLLOUT, timeoutMs);
+            } catch (...) {
+                ::close(fd);
+                ::freeaddrinfo(list);
+                throw;
+            }
             if (ev == 0) {
                 lastError = ETIMEDOUT;
                 ::close(fd);

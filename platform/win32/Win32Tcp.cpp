@@ -34,18 +34,16 @@ AnsiString ErrorText(int code) {
     throw Exception(Format("Socket error: %s (%d), on API '%s'", ErrorText(code).c_str(), code, api));
 }
 
-// 0 on time-out, 1 when ready, raises on error.
+// 0 on time-out, 1 when ready, raises on error. Only readability or writability counts:
+// the error set also reports pending out-of-band data, which no read here would take.
 int SelectFor(SOCKET s, bool write, unsigned timeoutMs) {
     fd_set set;
     FD_ZERO(&set);
     FD_SET(s, &set);
-    fd_set errors;
-    FD_ZERO(&errors);
-    FD_SET(s, &errors);
     timeval tv;
     tv.tv_sec = static_cast<long>(timeoutMs / 1000);
     tv.tv_usec = static_cast<long>((timeoutMs % 1000) * 1000);
-    int r = select(0, write ? nullptr : &set, write ? &set : nullptr, &errors, &tv);
+    int r = select(0, write ? nullptr : &set, write ? &set : nullptr, nullptr, &tv);
     if (r == SOCKET_ERROR)
         Fail(WSAGetLastError(), "select");
     return r > 0 ? 1 : 0;
@@ -59,6 +57,8 @@ intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
     StartWinsock();
     if (port <= 0 || port > 65535)
         throw Exception(Format("Socket error: invalid port %d, on API 'connect'", port));
+    if (host.empty())
+        throw Exception("Socket error: no host address, on API 'getaddrinfo'");
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -110,8 +110,8 @@ intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
             closesocket(s);
             continue;
         }
-        nonBlocking = 0;
-        ioctlsocket(s, FIONBIO, &nonBlocking);
+        // The socket stays non-blocking: every read and write waits in select with its own
+        // time-out and then takes only what is there.
         BOOL one = TRUE;
         setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
         freeaddrinfo(list);

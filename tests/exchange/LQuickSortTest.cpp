@@ -1,6 +1,7 @@
 #include "exchange/LQuickSort.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 #include <utility>
 #include <vector>
@@ -126,3 +127,40 @@ TEST(LQuickSort, BaseOperationsDoNothing) {
     EXPECT_EQ(s.FindCompare(0), 0);
     EXPECT_EQ(s.Sort(0, 3), 0);
 }
+
+namespace {
+
+// Integers sorted through the hooks, counting how deep the sort goes.
+class DepthCountingSort : public TLQuickSort {
+public:
+    std::vector<int> v;
+    int SortCompare(int i, int j) override {
+        char here;
+        const auto at = reinterpret_cast<std::uintptr_t>(&here);
+        deepest = deepest == 0 || at < deepest ? at : deepest;
+        shallowest = at > shallowest ? at : shallowest;
+        return v[i] < v[j] ? -1 : v[i] > v[j] ? 1 : 0;
+    }
+    int ExChange(int i, int j) override {
+        std::swap(v[i], v[j]);
+        return 0;
+    }
+    void SetNumDone(int) override { ++done; }
+    int done = 0;
+    std::uintptr_t deepest = 0, shallowest = 0;  // stack addresses seen in the comparisons
+};
+
+TEST(QuickSortDepth, OrganPipeOrderSortsWithoutDeepRecursion) {
+    // Ascending then descending: the middle pivot splits off one element at a time, which
+    // recursing into both parts would turn into a stack of 50,000 frames.
+    DepthCountingSort s;
+    const int n = 20000;
+    for (int k = 0; k < n / 2; ++k) s.v.push_back(k);
+    for (int k = n / 2; k > 0; --k) s.v.push_back(k);
+    s.Sort(0, n - 1);
+    EXPECT_TRUE(std::is_sorted(s.v.begin(), s.v.end()));
+    EXPECT_GT(s.done, 0);
+    EXPECT_LT(s.shallowest - s.deepest, 64u * 1024u) << "the sort recursed deeply";
+}
+
+}  // namespace

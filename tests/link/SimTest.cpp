@@ -146,7 +146,8 @@ bool EcrsimBuilt() {
 TEST(EcrsimProgram, ServesOneSessionOverTcp) {
     if (!EcrsimBuilt())
         GTEST_SKIP() << "ecrsim not built";
-    AnsiString cmd = AnsiString(VELKORA_BIN_DIR) + "/ecrsim --tcp 0 --once --register '" + DemoFile() + "'";
+    // A failed assertion skips pclose: the time limit keeps the simulator from outliving the test.
+    AnsiString cmd = "timeout 60 " + AnsiString(VELKORA_BIN_DIR) + "/ecrsim --tcp 0 --once --register '" + DemoFile() + "'";
     FILE* p = popen(cmd.c_str(), "r");
     ASSERT_NE(p, nullptr);
     char line[64] = {0};
@@ -175,7 +176,8 @@ TEST(EcrsimProgram, ServesOneSessionOverTcp) {
 TEST(EcrsimProgram, ServesAPseudoTerminal) {
     if (!EcrsimBuilt())
         GTEST_SKIP() << "ecrsim not built";
-    AnsiString cmd = AnsiString(VELKORA_BIN_DIR) + "/ecrsim --pty --once --register '" + DemoFile() +
+    // A failed assertion skips pclose: the time limit keeps the simulator from outliving the test.
+    AnsiString cmd = "timeout 60 " + AnsiString(VELKORA_BIN_DIR) + "/ecrsim --pty --once --register '" + DemoFile() +
                      "' --fault nak,at=start";
     FILE* p = popen(cmd.c_str(), "r");
     ASSERT_NE(p, nullptr);
