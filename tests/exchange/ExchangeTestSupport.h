@@ -13,6 +13,7 @@
 
 #include "platform/Os.h"
 #include "platform/ProgressSink.h"
+#include "exchange/Receipt.h"
 
 namespace xtest {
 
@@ -72,5 +73,16 @@ public:
     TMLgExtTools* GetLgLink() override { return nullptr; }
     std::vector<std::string> log;
 };
+
+// A payment as the receipt parsers build one (the receipt takes ownership).
+inline QVRPayment* Payment(int kind, long long value, int rate, double when) {
+    auto* p = new QVRPayment;
+    p->Fkod = kind;
+    p->Fwartosc = value;
+    p->Fkurs = rate;
+    p->Frodzaj = static_cast<formy>(kind);
+    p->Fdata_czas = when;
+    return p;
+}
 
 }  // namespace xtest

@@ -44,16 +44,6 @@ QVRPosition* Position(int plu, const char* code, int qty, long long value, int r
     return p;
 }
 
-QVRPayment* Payment(int kind, long long value, int rate, double when) {
-    auto* p = new QVRPayment;
-    p->Fkod = kind;
-    p->Fwartosc = value;
-    p->Fkurs = rate;
-    p->Frodzaj = static_cast<formy>(kind);
-    p->Fdata_czas = when;
-    return p;
-}
-
 }  // namespace
 
 TEST(ImpBuf, ConstructionDefaults) {

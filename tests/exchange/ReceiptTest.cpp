@@ -27,16 +27,6 @@ QVRPosition* Position(int plu, const char* code, int qty, long long value, int d
     return p;
 }
 
-QVRPayment* Payment(int kind, long long value, int rate, double when) {
-    auto* p = new QVRPayment;
-    p->Fkod = kind;
-    p->Fwartosc = value;
-    p->Fkurs = rate;
-    p->Frodzaj = static_cast<formy>(kind);
-    p->Fdata_czas = when;
-    return p;
-}
-
 std::string WriteBlock(QVRParagon& receipt, const std::string& name) {
     const std::string path = ScratchDir(name) + "block.txt";
     TMFile file;
