@@ -128,9 +128,6 @@ void TQxNovitusECRAction::ReadParams() {
     cfgCheckZeroes = ParamAsInt("NovitusECRCheckZeroes") != 0;
     cfgSaleSource = ParamAsInt("NovitusECRSaleSource");
     cfgIdControl = ParamAsInt("NovitusECRIdControl");
-    channel.cfg.cfgMedium = cfgMedium;
-    channel.cfg.cfgUseLog = cfgUseLog;
-    channel.cfg.cfgIpTimeoutMs = cfgIpTimeoutMs;
     if (cfgEdiFolder.empty() || cfgEdiFolder.back() != PathDelim) cfgEdiFolder += PathDelim;
     TKartaRab card;
     card.SprawdzPoprawnoscWzorca(cfgCardParseMask, LgLink);

@@ -154,24 +154,32 @@ int Run(TDriverHost& host, TParamStore& store, int code, int parameter) {
 int main(int argc, char** argv) {
     Options opt;
     opt.library = IncludeTrailingPathDelimiter(ProgramFolder(argv[0])) + TDynamicLibrary::DriverFileName();
+    AnsiString deviceNumber = "1";
+    const std::map<AnsiString, AnsiString*> valued = {{"--library", &opt.library},
+                                                      {"--params", &opt.params},
+                                                      {"--exchange", &opt.exchange},
+                                                      {"--device-name", &opt.deviceName},
+                                                      {"--device-number", &deviceNumber}};
     for (int i = 1; i < argc; ++i) {
         const AnsiString a = argv[i];
-        auto next = [&](AnsiString& slot) {
-            if (i + 1 >= argc) return false;
-            slot = argv[++i];
-            return true;
-        };
-        AnsiString number;
-        if (a == "--library" ? !next(opt.library)
-            : a == "--params" ? !next(opt.params)
-            : a == "--exchange" ? !next(opt.exchange)
-            : a == "--device-name" ? !next(opt.deviceName)
-            : a == "--device-number" ? (!next(number) || !TryStrToInt(number, opt.deviceNumber))
-            : a == "-h" || a == "--help" ? (Usage(), std::exit(0), false)
-            : (opt.args.push_back(a), false)) {
+        if (a == "-h" || a == "--help") {
+            Usage();
+            return 0;
+        }
+        auto option = valued.find(a);
+        if (option == valued.end()) {
+            opt.args.push_back(a);
+            continue;
+        }
+        if (i + 1 >= argc) {
             Usage();
             return 2;
         }
+        *option->second = argv[++i];
+    }
+    if (!TryStrToInt(deviceNumber, opt.deviceNumber)) {
+        Usage();
+        return 2;
     }
     if (opt.args.empty()) {
         Usage();
