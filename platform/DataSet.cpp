@@ -236,6 +236,13 @@ TMField* TMFields::Add() {
     return field;
 }
 
+TMField* TMFields::Add(const AnsiString& name, TMFieldType type) {
+    TMField* field = Add();
+    field->SetName(name);
+    field->SetType(type);
+    return field;
+}
+
 TMField* TMFields::Find(const AnsiString& name) const {
     auto it = FByName.find(UpperCase(name));
     return it == FByName.end() ? nullptr : it->second;

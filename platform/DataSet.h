@@ -56,6 +56,8 @@ class TMFields {
 public:
     explicit TMFields(TMCustomDataSet* owner) : FOwner(owner) {}
     TMField* Add();
+    // Add() with the name and type set.
+    TMField* Add(const AnsiString& name, TMFieldType type);
     TMField* GetFields(int index) const { return FItems.at(static_cast<size_t>(index)).get(); }
     int GetCount() const { return static_cast<int>(FItems.size()); }
     TMField* Find(const AnsiString& name) const;

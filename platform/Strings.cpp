@@ -1,5 +1,6 @@
 #include "platform/Strings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -115,26 +116,16 @@ AnsiString IntToStr(long long value) {
 }
 
 bool TryStrToInt64(const AnsiString& text, long long& value) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    // from_chars takes a minus sign but no plus.
+    if (first != last && *first == '+') {
+        ++first;
+        if (first != last && *first == '-') return false;
     }
-    if (i >= text.size()) return false;
-    // Accumulate as a negative number so that LLONG_MIN is reachable.
     long long result = 0;
-    for (; i < text.size(); ++i) {
-        char c = text[i];
-        if (c < '0' || c > '9') return false;
-        int digit = c - '0';
-        if (result < (LLONG_MIN + digit) / 10) return false;
-        result = result * 10 - digit;
-    }
-    if (!negative) {
-        if (result == LLONG_MIN) return false;
-        result = -result;
-    }
+    const auto [end, error] = std::from_chars(first, last, result);
+    if (error != std::errc() || end != last) return false;
     value = result;
     return true;
 }
@@ -173,17 +164,15 @@ static bool IsCSpace(char c) {
 
 int CAtoi(const AnsiString& text) {
     const char* p = text.c_str();
+    const char* end = p + std::strlen(p);
     while (IsCSpace(*p)) ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    long long value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+    if (*p == '+') {
+        ++p;
+        if (*p == '-') return 0;  // from_chars would take the minus
     }
-    if (negative) value = -value;
-    if (value > INT_MAX) value = INT_MAX;
-    return static_cast<int>(value);
+    long long value = 0;  // stays 0 when there is no number
+    if (std::from_chars(p, end, value).ec == std::errc::result_out_of_range) return *p == '-' ? INT_MIN : INT_MAX;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
 double CAtof(const AnsiString& text) {
@@ -213,11 +202,9 @@ double CAtof(const AnsiString& text) {
 }
 
 int AnsiCompare(const AnsiString& a, const AnsiString& b) {
-    size_t n = a.size() < b.size() ? a.size() : b.size();
-    int c = n ? std::memcmp(a.data(), b.data(), n) : 0;
-    if (c != 0) return c < 0 ? -1 : 1;
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
+    // char_traits<char> compares the bytes as unsigned char.
+    const int c = a.compare(b);
+    return (c > 0) - (c < 0);
 }
 
 std::vector<AnsiString> SplitLines(const AnsiString& text) {

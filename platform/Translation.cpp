@@ -1,99 +1,34 @@
 #include "platform/Translation.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
 namespace {
 
-// Unicode code points of the bytes 0x80..0xFF. The five bytes Windows-1250 leaves unassigned
-// (81 83 88 90 98) stand for the control characters of the same number, as Windows maps them.
-const uint16_t kCp1250[128] = {
-    0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
-    0x0088, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,  // 88
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90
-    0x0098, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,  // 98
-    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7,  // A0
-    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,  // A8
-    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7,  // B0
-    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C,  // B8
-    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,  // C0
-    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,  // C8
-    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,  // D0
-    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,  // D8
-    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,  // E0
-    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,  // E8
-    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,  // F0
-    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,  // F8
-};
+// The characters of the bytes 0x80..0xFF, sixteen a line; invisible ones as escapes. The five
+// bytes Windows-1250 leaves unassigned (81 83 88 90 98) stand for the control characters of the
+// same number, as Windows maps them.
+const char kCp1250Upper[] =
+    u8"€\u0081‚\u0083„…†‡\u0088‰Š‹ŚŤŽŹ"  // 80
+    u8"\u0090‘’“”•–—\u0098™š›śťžź"  // 90
+    u8"\u00A0ˇ˘Ł¤Ą¦§¨©Ş«¬\u00AD®Ż"  // A0
+    u8"°±˛ł´µ¶·¸ąş»Ľ˝ľż"  // B0
+    u8"ŔÁÂĂÄĹĆÇČÉĘËĚÍÎĎ"  // C0
+    u8"ĐŃŇÓÔŐÖ×ŘŮÚŰÜÝŢß"  // D0
+    u8"ŕáâăäĺćçčéęëěíîď"  // E0
+    u8"đńňóôőö÷řůúűüýţ˙";  // F0
 
-const uint16_t kCp852[128] = {
-    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x016F, 0x0107, 0x00E7,  // 80
-    0x0142, 0x00EB, 0x0150, 0x0151, 0x00EE, 0x0179, 0x00C4, 0x0106,  // 88
-    0x00C9, 0x0139, 0x013A, 0x00F4, 0x00F6, 0x013D, 0x013E, 0x015A,  // 90
-    0x015B, 0x00D6, 0x00DC, 0x0164, 0x0165, 0x0141, 0x00D7, 0x010D,  // 98
-    0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x0104, 0x0105, 0x017D, 0x017E,  // A0
-    0x0118, 0x0119, 0x00AC, 0x017A, 0x010C, 0x015F, 0x00AB, 0x00BB,  // A8
-    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x00C1, 0x00C2, 0x011A,  // B0
-    0x015E, 0x2563, 0x2551, 0x2557, 0x255D, 0x017B, 0x017C, 0x2510,  // B8
-    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x0102, 0x0103,  // C0
-    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x00A4,  // C8
-    0x0111, 0x0110, 0x010E, 0x00CB, 0x010F, 0x0147, 0x00CD, 0x00CE,  // D0
-    0x011B, 0x2518, 0x250C, 0x2588, 0x2584, 0x0162, 0x016E, 0x2580,  // D8
-    0x00D3, 0x00DF, 0x00D4, 0x0143, 0x0144, 0x0148, 0x0160, 0x0161,  // E0
-    0x0154, 0x00DA, 0x0155, 0x0170, 0x00FD, 0x00DD, 0x0163, 0x00B4,  // E8
-    0x00AD, 0x02DD, 0x02DB, 0x02C7, 0x02D8, 0x00A7, 0x00F7, 0x00B8,  // F0
-    0x00B0, 0x00A8, 0x02D9, 0x0171, 0x0158, 0x0159, 0x25A0, 0x00A0,  // F8
-};
-
-// Reverse lookup: code point -> byte, built once from a table.
-class TReverseTable {
-public:
-    explicit TReverseTable(const uint16_t* table) {
-        for (int i = 0; i < 128; ++i) {
-            FEntries[i].codePoint = table[i];
-            FEntries[i].byte = static_cast<unsigned char>(0x80 + i);
-        }
-        // Insertion sort: 128 entries, done once.
-        for (int i = 1; i < 128; ++i) {
-            Entry e = FEntries[i];
-            int j = i - 1;
-            while (j >= 0 && FEntries[j].codePoint > e.codePoint) {
-                FEntries[j + 1] = FEntries[j];
-                --j;
-            }
-            FEntries[j + 1] = e;
-        }
-    }
-    // The byte for a code point, or '?' when the code page has none.
-    char Find(uint32_t codePoint) const {
-        if (codePoint < 0x80) return static_cast<char>(codePoint);
-        int lo = 0, hi = 127;
-        while (lo <= hi) {
-            int mid = (lo + hi) / 2;
-            if (FEntries[mid].codePoint == codePoint) return static_cast<char>(FEntries[mid].byte);
-            if (FEntries[mid].codePoint < codePoint) lo = mid + 1;
-            else hi = mid - 1;
-        }
-        return '?';
-    }
-
-private:
-    struct Entry {
-        uint32_t codePoint;
-        unsigned char byte;
-    };
-    Entry FEntries[128];
-};
-
-const TReverseTable& Reverse1250() {
-    static const TReverseTable table(kCp1250);
-    return table;
-}
-
-const TReverseTable& Reverse852() {
-    static const TReverseTable table(kCp852);
-    return table;
-}
+const char kCp852Upper[] =
+    u8"ÇüéâäůćçłëŐőîŹÄĆ"  // 80
+    u8"ÉĹĺôöĽľŚśÖÜŤťŁ×č"  // 90
+    u8"áíóúĄąŽžĘę¬źČş«»"  // A0
+    u8"░▒▓│┤ÁÂĚŞ╣║╗╝Żż┐"  // B0
+    u8"└┴┬├─┼Ăă╚╔╩╦╠═╬¤"  // C0
+    u8"đĐĎËďŇÍÎě┘┌█▄ŢŮ▀"  // D0
+    u8"ÓßÔŃńňŠšŔÚŕŰýÝţ´"  // E0
+    u8"\u00AD˝˛ˇ˘§÷¸°¨˙űŘř■\u00A0";  // F0
 
 // Decodes one UTF-8 sequence at text[i]; advances i. Answers 0xFFFFFFFF for a byte that does
 // not start a well-formed sequence (that byte alone is consumed).
@@ -138,13 +73,50 @@ uint32_t DecodeUtf8(const char* text, size_t size, size_t& i) {
     return cp;
 }
 
-AnsiString FromUtf8(const char* text, size_t size, const TReverseTable& table) {
+// A code page both ways: byte -> code point, and code point -> byte through the upper half
+// sorted by code point. Built once from the characters of its upper half.
+class TCodePage {
+public:
+    explicit TCodePage(const char* upperUtf8) {
+        const size_t size = std::strlen(upperUtf8);
+        size_t at = 0;
+        for (size_t i = 0; i < FUpper.size() && at < size; ++i) {
+            FUpper[i] = DecodeUtf8(upperUtf8, size, at);
+            FByCodePoint[i] = {FUpper[i], static_cast<unsigned char>(0x80 + i)};
+        }
+        std::sort(FByCodePoint.begin(), FByCodePoint.end());
+    }
+    uint32_t CodePoint(unsigned char byte) const { return byte < 0x80 ? byte : FUpper[byte - 0x80]; }
+    // The byte for a code point, or '?' when the code page has none.
+    char Byte(uint32_t codePoint) const {
+        if (codePoint < 0x80) return static_cast<char>(codePoint);
+        const auto it = std::lower_bound(FByCodePoint.begin(), FByCodePoint.end(),
+                                         std::make_pair(codePoint, static_cast<unsigned char>(0)));
+        return it != FByCodePoint.end() && it->first == codePoint ? static_cast<char>(it->second) : '?';
+    }
+
+private:
+    std::array<uint32_t, 128> FUpper{};
+    std::array<std::pair<uint32_t, unsigned char>, 128> FByCodePoint{};
+};
+
+const TCodePage& Cp1250() {
+    static const TCodePage page(kCp1250Upper);
+    return page;
+}
+
+const TCodePage& Cp852() {
+    static const TCodePage page(kCp852Upper);
+    return page;
+}
+
+AnsiString FromUtf8(const char* text, size_t size, const TCodePage& page) {
     AnsiString result;
     result.reserve(size);
     size_t i = 0;
     while (i < size) {
         uint32_t cp = DecodeUtf8(text, size, i);
-        result += cp == 0xFFFFFFFFu ? '?' : table.Find(cp);
+        result += cp == 0xFFFFFFFFu ? '?' : page.Byte(cp);
     }
     return result;
 }
@@ -162,13 +134,10 @@ void AppendUtf8(AnsiString& out, uint32_t cp) {
     }
 }
 
-AnsiString ToUtf8(const AnsiString& text, const uint16_t* table) {
+AnsiString ToUtf8(const AnsiString& text, const TCodePage& page) {
     AnsiString result;
     result.reserve(text.size() + text.size() / 2);
-    for (char c : text) {
-        unsigned char b = static_cast<unsigned char>(c);
-        AppendUtf8(result, b < 0x80 ? b : table[b - 0x80]);
-    }
+    for (char c : text) AppendUtf8(result, page.CodePoint(static_cast<unsigned char>(c)));
     return result;
 }
 
@@ -203,18 +172,18 @@ AnsiString TMLgExtTools::GetString(TMLgExtTools* service, const char* context, c
 
 AnsiString Ansi(const char* utf8) {
     if (utf8 == nullptr) return AnsiString();
-    return FromUtf8(utf8, std::strlen(utf8), Reverse1250());
+    return FromUtf8(utf8, std::strlen(utf8), Cp1250());
 }
 
-AnsiString Ansi(const AnsiString& utf8) { return FromUtf8(utf8.data(), utf8.size(), Reverse1250()); }
+AnsiString Ansi(const AnsiString& utf8) { return FromUtf8(utf8.data(), utf8.size(), Cp1250()); }
 
 AnsiString Utf8ToCp852(const AnsiString& utf8) {
-    return FromUtf8(utf8.data(), utf8.size(), Reverse852());
+    return FromUtf8(utf8.data(), utf8.size(), Cp852());
 }
 
-AnsiString Cp1250ToUtf8(const AnsiString& text) { return ToUtf8(text, kCp1250); }
+AnsiString Cp1250ToUtf8(const AnsiString& text) { return ToUtf8(text, Cp1250()); }
 
-AnsiString Cp852ToUtf8(const AnsiString& text) { return ToUtf8(text, kCp852); }
+AnsiString Cp852ToUtf8(const AnsiString& text) { return ToUtf8(text, Cp852()); }
 
 AnsiString MakeTranslationKey(const char* cls, const char* method, const char* piece1,
                               const char* piece2, int duplicate) {

@@ -154,6 +154,22 @@ TEST(CLibraryConversions, TakeTheLeadingNumber) {
     EXPECT_DOUBLE_EQ(CAtof("x"), 0.0);
 }
 
+TEST(CLibraryConversions, SignsAndBlanks) {
+    const struct {
+        const char* text;
+        bool strict;  // TryStrToInt64 accepts it
+        int atoi;
+    } cases[] = {{"+5", true, 5},   {"-5", true, -5}, {"+-5", false, 0}, {"-+5", false, 0}, {"--5", false, 0},
+                 {"+", false, 0},   {"-", false, 0},  {" 5", false, 5},  {"5 ", false, 5},  {" \t\n+7x", false, 7},
+                 {"-2147483649", true, INT_MIN},      {"+99999999999999999999", false, INT_MAX},
+                 {"-99999999999999999999", false, INT_MIN}};
+    for (const auto& c : cases) {
+        long long value = 0;
+        EXPECT_EQ(TryStrToInt64(c.text, value), c.strict) << c.text;
+        EXPECT_EQ(CAtoi(c.text), c.atoi) << c.text;
+    }
+}
+
 TEST(AnsiCompare, ComparesBytesAsUnsigned) {
     EXPECT_EQ(AnsiCompare("abc", "abc"), 0);
     EXPECT_LT(AnsiCompare("abc", "abd"), 0);
