@@ -4,154 +4,19 @@
 // rate), holds the goods records while the goods export delivers them, and writes the export
 // result file "wynik.exp".
 #include <memory>
-#include <utility>
 #include <vector>
 
-#include "exchange/LJWords.h"
+#include "exchange/Asort.h"
+#include "exchange/KasjerWaluta.h"
+#include "exchange/KontrRec.h"
 #include "exchange/LQuickSort.h"
+#include "exchange/OwningStringList.h"
+#include "exchange/RecordFields.h"
+#include "exchange/TowRec.h"
 #include "platform/DataSet.h"
-#include "platform/DateTools.h"
-#include "platform/Strings.h"
 
 class TMLgExtTools;
 class TProgressSink;
-
-// Change status of a goods record; stored in the datasets as an integer.
-enum stTow { stDod = 0, stAkt = 1, stCen = 2, stUsu = 3, stNull = 4 };
-
-// The word of a status in the exchange files ("DOD", "AKT", "CEN", "USU"); "" for stNull.
-AnsiString StatusWord(int status);
-
-// Goods record. Prices in grosze.
-class QxTowRec {
-public:
-    QxTowRec() { Clear(); }
-    // Back to the defaults; PKWiU, SWW, TerminW, poziom_cen, ile_w_kodzie and nr_src_buf stay.
-    void Clear();
-    // The price of a price level: 0 retail, 1 wholesale, 2 night, 3 additional, other retail.
-    double CenaAkt(int level) const;
-    // Reads the words of a PLU line (word 0 is "PLU"). Raises "Nieprawidłowy format pliku
-    // eksportowego" for a bad status or flag word and EConvertError for a bad integer word.
-    void FromLine(TLJWords& words, TMLgExtTools* translation);
-
-    int plu;
-    int koldod;
-    AnsiString kod;
-    AnsiString nazwa;
-    double cena, cena_hurt, cena_noc, cena_dod;
-    int stawka;       // percent; negative for the exempt rate
-    int stawkaPrec;   // hundredths of a percent; -1 for the exempt rate
-    int jedn;
-    bool czy_wazony;
-    int precyzja;
-    bool wagowo_ilosciowy;
-    bool opakowanie;
-    bool cena_otwarta;
-    AnsiString kod_opakowania;
-    int plu_opakowania;
-    int nr_asort;
-    stTow status;
-    AnsiString opis1, opis2;
-    AnsiString PKWiU = "";
-    AnsiString SWW = "";
-    int TerminW = 0;
-    int poziom_cen = -1;
-    int ile_w_kodzie = 1000;
-    AnsiString opis3, opis4;
-    double dod_rabat_tow;
-    AnsiString nazwa_pelna;
-    int ile_jedn;
-    AnsiString notatki;
-    int nr_buf;
-    AnsiString plu_rec;
-    bool tr_ok;
-    bool flag;
-    bool add_rec;
-    AnsiString org_barcode;
-    stTow org_status;
-    int nr_src_buf = 0;
-    bool from_ecr;
-    bool tow_z_kontr;
-};
-
-// Customer record (KON and KONA lines).
-class QxKontrRec {
-public:
-    QxKontrRec() { Clear(); }
-    void Clear();
-    // Reads a KON/KONA line.
-    void FromLine(const AnsiString& line, TMLgExtTools* translation);
-
-    int KontrId;
-    AnsiString Nazwa, Skrot, Ulica, Kod, Miasto, Telefon, NIP, KodKarty;
-    TdtTools TermWaznKarty;
-    bool KartaAktywna;
-    double RabatOdbiorcy;
-    int PoziomRabatu;
-    int IloscPunktow;
-    int nr_buf;
-    AnsiString kontr_rec;
-    bool tr_ok;
-};
-
-// Assortment group.
-class QxAsort {
-public:
-    void Clear() {
-        nr = 0;
-        nazwa.clear();
-    }
-    int nr = 0;
-    AnsiString nazwa;
-};
-
-// A cashier of an OPER line: number;surname;permission level;identifier;card code.
-class QxKasjer {
-public:
-    explicit QxKasjer(const AnsiString& text, TMLgExtTools* translation = nullptr);
-    QxKasjer(int numer, const AnsiString& nazwisko, int poziom, const AnsiString& identyfikator,
-             const AnsiString& kodKarty, TMLgExtTools* translation = nullptr);
-    virtual ~QxKasjer() = default;
-    int GetNumer();
-    AnsiString GetNazwisko();
-    int GetPoziomUprawnien();
-    AnsiString GetIdentyfikator();
-    AnsiString GetKodKarty();
-    TLJWords FWords;
-
-private:
-    TMLgExtTools* FLgLink;
-};
-
-// A currency of a WAL line: code;name;rate;default (T);change may be given (T).
-class QxWaluta {
-public:
-    explicit QxWaluta(const AnsiString& text, TMLgExtTools* translation = nullptr);
-    virtual ~QxWaluta() = default;
-    AnsiString GetKod();
-    AnsiString GetNazwa();
-    int GetKurs();
-    bool GetCzyDomyslna();
-    bool GetCzyMoznaWydawacReszte();
-    TLJWords FWords;
-
-private:
-    TMLgExtTools* FLgLink;
-};
-
-// A list of texts, each with an object the list owns.
-template <class T>
-class TOwningStringList {
-public:
-    int GetCount() const { return static_cast<int>(FItems.size()); }
-    const AnsiString& Strings(int i) const { return FItems.at(static_cast<size_t>(i)).first; }
-    T* Objects(int i) const { return FItems.at(static_cast<size_t>(i)).second.get(); }
-    void Add(const AnsiString& text, T* object) { FItems.emplace_back(text, std::unique_ptr<T>(object)); }
-    void Clear() { FItems.clear(); }
-
-private:
-    std::vector<std::pair<AnsiString, std::unique_ptr<T>>> FItems;
-};
 
 class QxExpBuf : public TLQuickSort {
 public:
@@ -231,27 +96,25 @@ public:
     double FKursEURO = 0;
 
 private:
+    using TTowFields = TRecordFields<QxTowRec, int, bool, stTow, double, AnsiString>;
+    using TKontrFields = TRecordFields<QxKontrRec, int, bool, double, AnsiString, TdtTools>;
+    static const TTowFields::Column kTowColumns[];
+    static const TKontrFields::Column kKontrColumns[];
+
     void Reconcile(bool stripZeros, bool compareSets);
-    // Writes every field of the record at the current position of ds_plu.
-    void WriteTow(const QxTowRec& rec, int nrBuf);
     void CountStatus(int status, int delta);
     AnsiString JednWord(int i, int word) const;
     AnsiString Text(const char* method, const char* piece, const char* defaultUtf8, int duplicate = 0) const;
 
-    enum {
-        fPlu, fKoldod, fKod, fCena, fCenaHurt, fCenaNoc, fCenaDod, fNazwa, fStawka, fStawkaPrec,
-        fJedn, fCzyWazony, fPrecyzja, fWagowoIlosciowy, fOpakowanie, fCenaOtwarta, fKodOpakowania,
-        fPluOpakowania, fNrAsort, fStatus, fNrBuf, fPluRec, fTrOk, fFlag, fAddRec, fOrgBarcode,
-        fOrgStatus, fOpis1, fOpis2, fPKWiU, fSWW, fTerminW, fNrSrcBuf, fFromEcr, fTowZKontr,
-        fOpis3, fOpis4, fPoziomCen, fIleWKodzie, fDodRabatTow, fNazwaPelna, fIleJedn, fNotatki,
-        fPluFieldCount
-    };
-    enum {
-        kKontrId, kNazwa, kSkrot, kUlica, kKod, kMiasto, kTelefon, kNIP, kKodKarty, kTermWaznKarty,
-        kKartaAktywna, kPoziomRabatu, kRabatOdbiorcy, kNrBuf, kIloscPunktow, kKontrFieldCount
-    };
-    TMField* FPlu[fPluFieldCount];
-    TMField* FKontr[kKontrFieldCount];
+    TTowFields FTow;
+    TKontrFields FKontr;
+    // Fields the buffer reads or sets on their own.
+    TMField* FKod;
+    TMField* FStatus;
+    TMField* FFlag;
+    TMField* FOpakowanie;
+    TMField* FNrBuf;
+    TMField* FKontrNrBuf;
     TMField* FInKod;
     TMField* FInDodInfo;
     TMField* FIndex;

@@ -15,13 +15,6 @@ namespace {
 const double kBatchMeasureDays = 1.16e-06;
 const unsigned kYieldMs = 20;
 
-TMField* AddField(TMDataSet& ds, const char* name, TMFieldType type) {
-    TMField* f = ds.Fields().Add();
-    f->SetName(name);
-    f->SetType(type);
-    return f;
-}
-
 AnsiString Amount(double value) {
     return Format("%.0Lf", static_cast<long double>(value));
 }
@@ -38,11 +31,11 @@ char Flag(bool value) {
 }  // namespace
 
 QxImpBuf::QxImpBuf() {
-    fPlu = AddField(ds_plu, "plu", mftString);
-    fQuantity = AddField(ds_plu, "quantity", mftExtended);
-    fValue = AddField(ds_plu, "value", mftExtended);
-    fSave = AddField(ds_plu, "save", mftInteger);
-    fIdentifier = AddField(ds_plu, "identifier", mftInteger);
+    fPlu = ds_plu.Fields().Add("plu", mftString);
+    fQuantity = ds_plu.Fields().Add("quantity", mftExtended);
+    fValue = ds_plu.Fields().Add("value", mftExtended);
+    fSave = ds_plu.Fields().Add("save", mftInteger);
+    fIdentifier = ds_plu.Fields().Add("identifier", mftInteger);
     ds_plu.Open();
     FReceipts.reserve(1000);
     Clear();
