@@ -37,7 +37,8 @@ void QxKontrRec::FromLine(const AnsiString& line, TMLgExtTools* translation) {
     Telefon = words[7];
     NIP = words[8];
     KodKarty = words[9];
-    TermWaznKarty.FromString(words[10], TdtTools::fmtDateTimeCompressed);
+    // Nothing of the export uses the customers: an empty or unreadable date must not end it.
+    TermWaznKarty.TryFromString(words[10], TdtTools::fmtDateTimeCompressed);
     KartaAktywna = FlagWord(words[11], translation);
     RabatOdbiorcy = NumberWord(words[12]);
     PoziomRabatu = StrToInt(words[13]);

@@ -9,7 +9,7 @@ class QxKontrRec {
 public:
     QxKontrRec() { Clear(); }
     void Clear();
-    // Reads a KON/KONA line.
+    // Reads a KON/KONA line. A card expiry date that cannot be read stays unset (0).
     void FromLine(const AnsiString& line, TMLgExtTools* translation);
 
     int KontrId;

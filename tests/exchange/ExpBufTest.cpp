@@ -348,12 +348,31 @@ TEST(ExpBuf, BadIntegersRaiseTheConversionError) {
                              "PLU;1;0;123;Mleko;250;240;260;255;23;1;F;0;F;F;T;;5a;0;DOD",
                              "PLU;1;0;123;Mleko;250;240;260;255;23;1;F;0;F;F;T;;;;DOD",
                              "PLU;99999999999;0;123;Mleko;250;240;260;255;23;1;F;0;F;F;T;;;0;DOD",
-                             "PLU", "ASS;x;Name", "KON;x", "KON;1;a;b;c;d;e;f;g;h;2025;T;0;0",
-                             "KON;1;a;b;c;d;e;f;g;h;20250101000000000;T;0;"}) {
+                             "PLU", "ASS;x;Name", "KON;x", "KON;1;a;b;c;d;e;f;g;h;20250101000000000;T;0;"}) {
         QxExpBuf buf(nullptr);
         EXPECT_THROW(buf.ReadFromFile(WriteExport("exp_conv", std::string(line) + "\r\n"), false, -1),
                      EConvertError)
             << line;
+    }
+}
+
+TEST(ExpBuf, CardExpiryDateThatCannotBeReadStaysUnset) {
+    ClockGuard clock;
+    const struct {
+        const char* date;
+        double value;
+    } cases[] = {{"20270331000000000", TdtTools(2027, 3, 31).Value()}, {"20270331", TdtTools(2027, 3, 31).Value()},
+                 {"", 0}, {"2025", 0}, {"abc", 0}, {"20250231000000000", 0}};
+    for (const auto& c : cases) {
+        QxExpBuf buf(nullptr);
+        buf.ReadFromFile(WriteExport("exp_kon_date", std::string("KONA;1;a;b;c;d;e;f;g;h;") + c.date +
+                                                         ";T;0;0\r\n" + kPluLine + "\r\n"),
+                         false, -1);
+        ASSERT_EQ(buf.il_kontr, 1) << c.date;
+        EXPECT_EQ(buf.il_rec, 1) << c.date;
+        QxKontrRec k;
+        buf.CzytajRec(0, &k);
+        EXPECT_EQ(k.TermWaznKarty.Value(), c.value) << c.date;
     }
 }
 
