@@ -199,6 +199,10 @@ void QxExpBuf::ReadFromFile(const AnsiString& fileName, bool sort, int exportKin
                 Sleep(kReadYieldMs);
             }
             const AnsiString line = Trim(lines[static_cast<size_t>(i)]);
+            // A CR or LF left inside a line joins lines that end otherwise than in CR LF (a file
+            // with LF line ends reads as one line): refuse the file rather than misread it.
+            if (line.find_first_of("\r\n") != AnsiString::npos)
+                throw Exception(BadExportFormat(LgLink));
             if (line.empty() || line[0] == '#' || line[0] == '[')
                 continue;
             words.Init(line);

@@ -376,6 +376,39 @@ TEST(ExpBuf, CardExpiryDateThatCannotBeReadStaysUnset) {
     }
 }
 
+TEST(ExpBuf, LinesEndedOtherwiseThanByCrLfAreRefused) {
+    ClockGuard clock;
+    const std::string plu = kPluLine;
+    const struct {
+        std::string content;
+        bool refused;
+        int goods;
+        size_t rates;
+    } cases[] = {
+        {"VAT;23\n" + plu + "\n" + plu + "\n", true, 0, 0},
+        {"# export\n[TOWARY]\n" + plu + "\n", true, 0, 0},
+        {"VAT;23\r" + plu + "\r", true, 0, 0},
+        {"VAT;23\r\n" + plu + "\n" + plu + "\r\n", true, 0, 1},
+        {plu + "\n", false, 1, 0},
+        {"VAT;23\r\n" + plu + "\r\n" + plu, false, 2, 1},
+        {"VAT;23\r\n" + plu + " \n\r\n\n", false, 1, 1},
+    };
+    for (const auto& c : cases) {
+        RecordingSink sink;
+        QxExpBuf buf(&sink);
+        std::string error = "none";
+        try {
+            buf.ReadFromFile(WriteExport("exp_line_ends", c.content), false, -1);
+        } catch (const Exception& e) {
+            error = e.Message();
+        }
+        EXPECT_EQ(error, c.refused ? Ansi(u8"Nieprawidłowy format pliku eksportowego") : "none") << c.content;
+        EXPECT_EQ(sink.log.back(), c.refused ? "s 1" : "s 0") << c.content;
+        EXPECT_EQ(buf.il_rec, c.goods) << c.content;
+        EXPECT_EQ(buf.stawki.size(), c.rates) << c.content;
+    }
+}
+
 TEST(ExpBuf, ReadingStopsAtTheBadLineAndKeepsEarlierRecords) {
     ClockGuard clock;
     RecordingSink sink;
