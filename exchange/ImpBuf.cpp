@@ -15,13 +15,16 @@ namespace {
 const double kBatchMeasureDays = 1.16e-06;
 const unsigned kYieldMs = 20;
 
-AnsiString Amount(double value) {
-    return Format("%.0Lf", static_cast<long double>(value));
+// Amounts and quantities are written as whole numbers. A value that rounds to zero from below
+// (minus zero, -0.4) is "0": the host reads "-0" as a negative amount.
+AnsiString Amount(long double value) {
+    AnsiString text = Format("%.0Lf", value);
+    return text == "-0" ? AnsiString("0") : text;
 }
 
-// Whole number as the text form stores it ("%.0Lf" read back).
+// Whole number as the text form stores it.
 long double Stored(long double value) {
-    return std::strtold(Format("%.0Lf", value).c_str(), nullptr);
+    return std::strtold(Amount(value).c_str(), nullptr);
 }
 
 char Flag(bool value) {
@@ -230,8 +233,9 @@ void QxImpBuf::AddParameter(const AnsiString& name, const AnsiString& value) {
 }
 
 AnsiString QxImpBuf::WalutaText(int number, const TWaluta& w) {
-    return Format("KAS_WAL%d_NAZWA;%s\r\nKAS_WAL%d_KURS;%.0Lf\r\nKAS_WAL%d_STAN;%.0Lf\r\nKAS_WAL%d_BILANS;%.0Lf\r\n",
-                  number, w.name.c_str(), number, w.rate, number, w.cash, number, w.balance);
+    return Format("KAS_WAL%d_NAZWA;%s\r\nKAS_WAL%d_KURS;%s\r\nKAS_WAL%d_STAN;%s\r\nKAS_WAL%d_BILANS;%s\r\n",
+                  number, w.name.c_str(), number, Amount(w.rate).c_str(), number, Amount(w.cash).c_str(),
+                  number, Amount(w.balance).c_str());
 }
 
 void QxImpBuf::Kas_AddWaluta(const AnsiString& name, double rate, double cash, double balance) {
@@ -342,7 +346,7 @@ void QxImpBuf::WriteToFile(TMFile& file, bool stripZeros) {
                         ++skip;
                 line.append(code, skip, AnsiString::npos);
             }
-            line += Format(";%.0Lf;%.0Lf", quantity, fValue->GetAsExtended());
+            line += ";" + Amount(quantity) + ";" + Amount(fValue->GetAsExtended());
             file.WriteLine(line);
         }
         // Yield to the host: measure how many records take a tenth of a second, then pause
@@ -363,8 +367,8 @@ void QxImpBuf::WriteToFile(TMFile& file, bool stripZeros) {
     file.WriteLine("\r\n[RAPORT_GODZINOWY]");
     for (int h = 0; h < 24; ++h)
         if (godzinowy[h] != 0)
-            file.WriteLine(Format("GODZ;%d;%.0Lf;%d;%d", h, static_cast<long double>(godzinowy[h]),
-                                  godz_ilkoszykow[h], godz_il_liniipar[h]));
+            file.WriteLine(Format("GODZ;%d;%s;%d;%d", h, Amount(godzinowy[h]).c_str(), godz_ilkoszykow[h],
+                                  godz_il_liniipar[h]));
 
     file.WriteLine("\r\n[RAPORT_WALUTOWY]");
 
@@ -430,10 +434,9 @@ void QxImpBuf::AddLiniaParEx(const AnsiString& code, double quantity, double val
     const e_identifier id = Resolve(identifier, u8"QxExpBuf::AddLiniaParEx() - nieprawidłowy _ident");
     const AnsiString kod = id == id_plu ? code : AnsiString();
     const AnsiString kodkresk = id == id_barcode ? code : AnsiString();
-    AnsiString line = "PAR;" + kod + ";" + kodkresk +
-                      Format(";%.0Lf;%.0Lf;%.0Lf;", static_cast<long double>(quantity),
-                             static_cast<long double>(value), static_cast<long double>(discount_)) +
-                      receiptText + ";" + date.ToString(TdtTools::fmtDateTimeCompressed) + ";";
+    AnsiString line = "PAR;" + kod + ";" + kodkresk + ";" + Amount(quantity) + ";" + Amount(value) + ";" +
+                      Amount(discount_) + ";" + receiptText + ";" + date.ToString(TdtTools::fmtDateTimeCompressed) +
+                      ";";
     if (extra1 >= 0)
         line += IntToStr(extra1);
     line += ';';

@@ -348,6 +348,34 @@ TEST(ImpBuf, AmountsAreRoundedToWholeNumbers) {
     EXPECT_NE(text.find("\r\nWPLATY;1\r\n"), std::string::npos);
 }
 
+TEST(ImpBuf, ValuesRoundingToZeroFromBelowAreWrittenAsZero) {
+    const struct {
+        double value;
+        std::string text;
+        bool hourly;  // an hour of value 0 is not written
+    } cases[] = {{-0.0, "0", false}, {-1e-9, "0", true}, {-0.4, "0", true},
+                 {0.4, "0", true},   {-0.6, "-1", true}, {-1.4, "-1", true}};
+    for (const auto& c : cases) {
+        QxImpBuf buf;
+        buf.data = TdtTools(kSalesDay);
+        buf.AddPlu("1", 1000, c.value, id_plu);
+        buf.AddPayIn(c.value);
+        buf.AddGodzinowy(8, c.value, 0, 0);
+        buf.Kas_ActiveKasjerSection();
+        buf.Kas_SetNumer(1);
+        buf.Kas_AddStankasy(c.value);
+        buf.Kas_AddWaluta("EUR", 1, c.value, c.value);
+        buf.AddLiniaParEx("1", c.value, c.value, c.value, "P", TdtTools(kSalesDay), -1, -1, id_plu);
+        const std::string file = SaveToText(buf, "imp_zero", false);
+        const std::string& t = c.text;
+        EXPECT_EQ(GoodsSection(file), "PLU;1;;1000;" + t + "\r\n") << c.value;
+        for (const std::string& line : {"WPLATY;" + t, "KAS_STANKASY;" + t, "KAS_WAL1_STAN;" + t, "KAS_WAL1_BILANS;" + t})
+            EXPECT_NE(file.find("\r\n" + line + "\r\n"), std::string::npos) << c.value << " " << line;
+        EXPECT_EQ(file.find("\r\nGODZ;8;" + t + ";0;0\r\n") != std::string::npos, c.hourly) << c.value;
+        EXPECT_EQ(buf.paragony, "PAR;1;;" + t + ";" + t + ";" + t + ";P;20250314000000000;;\r\n") << c.value;
+    }
+}
+
 TEST(ImpBuf, PaymentAmountUsesTheRateInHundredths) {
     QxImpBuf buf;
     QVRPayment* a = Payment(3, 1234, 100, 0);
