@@ -3,26 +3,6 @@
 #include "exchange/ExportWords.h"
 #include "exchange/LJWords.h"
 
-void QxKontrRec::Clear() {
-    KontrId = 0;
-    Nazwa.clear();
-    Skrot.clear();
-    Ulica.clear();
-    Kod.clear();
-    Miasto.clear();
-    Telefon.clear();
-    NIP.clear();
-    KodKarty.clear();
-    TermWaznKarty = TdtTools(0.0);
-    KartaAktywna = false;
-    RabatOdbiorcy = 0;
-    PoziomRabatu = 0;
-    IloscPunktow = 0;
-    nr_buf = -1;
-    kontr_rec.clear();
-    tr_ok = false;
-}
-
 void QxKontrRec::FromLine(const AnsiString& line, TMLgExtTools* translation) {
     Clear();
     TLJWords words;

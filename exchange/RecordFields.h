@@ -25,7 +25,8 @@ public:
     template <size_t N>
     void Bind(TMDataSet& ds, const Column (&columns)[N]) {
         for (const Column& c : columns) {
-            const TMFieldType type = std::visit([](auto m) { return TypeOf<MemberType<decltype(m)>>(); }, c.member);
+            const TMFieldType type = std::visit(
+                [](auto m) { return TypeOf<std::decay_t<decltype(std::declval<Rec&>().*m)>>(); }, c.member);
             FFields.emplace_back(ds.Fields().Add(c.name, type), c.member);
         }
     }
@@ -50,15 +51,6 @@ public:
     }
 
 private:
-    template <class M>
-    struct MemberOf;
-    template <class T>
-    struct MemberOf<T Rec::*> {
-        using type = T;
-    };
-    template <class M>
-    using MemberType = typename MemberOf<M>::type;
-
     template <class T>
     static TMFieldType TypeOf() {
         if constexpr (std::is_same_v<T, AnsiString>)

@@ -1,6 +1,7 @@
 #include "exchange/TowRec.h"
 
 #include <cmath>
+#include <utility>
 
 #include "exchange/ExportWords.h"
 #include "platform/Exceptions.h"
@@ -27,40 +28,14 @@ AnsiString StatusWord(int status) {
 }
 
 void QxTowRec::Clear() {
-    plu = 0;
-    koldod = 0;
-    kod.clear();
-    nazwa.clear();
-    cena = cena_hurt = cena_noc = cena_dod = 0;
-    stawka = 0;
-    stawkaPrec = 0;
-    jedn = 0;
-    czy_wazony = false;
-    precyzja = 0;
-    wagowo_ilosciowy = false;
-    opakowanie = false;
-    cena_otwarta = true;
-    kod_opakowania = "0";
-    plu_opakowania = 0;
-    nr_asort = 0;
-    status = stNull;
-    opis1.clear();
-    opis2.clear();
-    opis3.clear();
-    opis4.clear();
-    dod_rabat_tow = 0;
-    nazwa_pelna.clear();
-    ile_jedn = 0;
-    notatki.clear();
-    nr_buf = -1;
-    plu_rec.clear();
-    tr_ok = false;
-    flag = false;
-    add_rec = false;
-    org_barcode.clear();
-    org_status = stNull;
-    from_ecr = false;
-    tow_z_kontr = false;
+    QxTowRec cleared;
+    cleared.PKWiU = std::move(PKWiU);
+    cleared.SWW = std::move(SWW);
+    cleared.TerminW = TerminW;
+    cleared.poziom_cen = poziom_cen;
+    cleared.ile_w_kodzie = ile_w_kodzie;
+    cleared.nr_src_buf = nr_src_buf;
+    *this = std::move(cleared);
 }
 
 double QxTowRec::CenaAkt(int level) const {

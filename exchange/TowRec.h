@@ -14,8 +14,8 @@ AnsiString StatusWord(int status);
 // Goods record. Prices in grosze.
 class QxTowRec {
 public:
-    QxTowRec() { Clear(); }
-    // Back to the defaults; PKWiU, SWW, TerminW, poziom_cen, ile_w_kodzie and nr_src_buf stay.
+    // Back to the defaults below; PKWiU, SWW, TerminW, poziom_cen, ile_w_kodzie and nr_src_buf
+    // stay (reading a PLU line sets them all).
     void Clear();
     // The price of a price level: 0 retail, 1 wholesale, 2 night, 3 additional, other retail.
     double CenaAkt(int level) const;
@@ -23,42 +23,42 @@ public:
     // eksportowego" for a bad status or flag word and EConvertError for a bad integer word.
     void FromLine(TLJWords& words, TMLgExtTools* translation);
 
-    int plu;
-    int koldod;
+    int plu = 0;
+    int koldod = 0;
     AnsiString kod;
     AnsiString nazwa;
-    double cena, cena_hurt, cena_noc, cena_dod;
-    int stawka;       // percent; negative for the exempt rate
-    int stawkaPrec;   // hundredths of a percent; -1 for the exempt rate
-    int jedn;
-    bool czy_wazony;
-    int precyzja;
-    bool wagowo_ilosciowy;
-    bool opakowanie;
-    bool cena_otwarta;
-    AnsiString kod_opakowania;
-    int plu_opakowania;
-    int nr_asort;
-    stTow status;
+    double cena = 0, cena_hurt = 0, cena_noc = 0, cena_dod = 0;
+    int stawka = 0;      // percent; negative for the exempt rate
+    int stawkaPrec = 0;  // hundredths of a percent; -1 for the exempt rate
+    int jedn = 0;
+    bool czy_wazony = false;
+    int precyzja = 0;
+    bool wagowo_ilosciowy = false;
+    bool opakowanie = false;
+    bool cena_otwarta = true;
+    AnsiString kod_opakowania = "0";
+    int plu_opakowania = 0;
+    int nr_asort = 0;
+    stTow status = stNull;
     AnsiString opis1, opis2;
-    AnsiString PKWiU = "";
-    AnsiString SWW = "";
+    AnsiString PKWiU;
+    AnsiString SWW;
     int TerminW = 0;
     int poziom_cen = -1;
     int ile_w_kodzie = 1000;
     AnsiString opis3, opis4;
-    double dod_rabat_tow;
+    double dod_rabat_tow = 0;
     AnsiString nazwa_pelna;
-    int ile_jedn;
+    int ile_jedn = 0;
     AnsiString notatki;
-    int nr_buf;
+    int nr_buf = -1;
     AnsiString plu_rec;
-    bool tr_ok;
-    bool flag;
-    bool add_rec;
+    bool tr_ok = false;
+    bool flag = false;
+    bool add_rec = false;
     AnsiString org_barcode;
-    stTow org_status;
+    stTow org_status = stNull;
     int nr_src_buf = 0;
-    bool from_ecr;
-    bool tow_z_kontr;
+    bool from_ecr = false;
+    bool tow_z_kontr = false;
 };
