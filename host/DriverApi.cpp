@@ -14,23 +14,26 @@ void Find(const TDynamicLibrary& library, const char* name, T& slot) {
 }
 }  // namespace
 
+// One name per entry point: the symbol, the member and the member's type all come from it.
+#define FIND(entry) Find<decltype(&QVRDLL##entry)>(library, "QVRDLL" #entry, entry)
 void TDriverApi::Resolve(const TDynamicLibrary& library) {
-    Find(library, "QVRDLLTypBiblioteki", TypBiblioteki);
-    Find(library, "QVRDLLWlasciwosci", Wlasciwosci);
-    Find(library, "QVRDLLRejestrujBiblioteke", RejestrujBiblioteke);
-    Find(library, "QVRDLLRejestrujCallback", RejestrujCallback);
-    Find(library, "QVRDLLZwolnijBiblioteke", ZwolnijBiblioteke);
-    Find(library, "QVRDLLUstawJezykKomponentow", UstawJezykKomponentow);
-    Find(library, "QVRDLLParametr", Parametr);
-    Find(library, "QVRDLLTekstListyParametru", TekstListyParametru);
-    Find(library, "QVRDLLSerKasJakSzukacParagonu", SerKasJakSzukacParagonu);
-    Find(library, "QVRDLLSerKasOpisOkna", SerKasOpisOkna);
-    Find(library, "QVRDLLSerKasPokazOkno", SerKasPokazOkno);
-    Find(library, "QVRDLLWlasciwosciUrzadzenia", WlasciwosciUrzadzenia);
-    Find(library, "QVRDLLSerKasNazwaZasobuDzielonego", SerKasNazwaZasobuDzielonego);
-    Find(library, "QVRDLLSerKasOperacja", SerKasOperacja);
-    Find(library, "QVRDLLSerKasPodtrzymajSesje", SerKasPodtrzymajSesje);
+    FIND(TypBiblioteki);
+    FIND(Wlasciwosci);
+    FIND(RejestrujBiblioteke);
+    FIND(RejestrujCallback);
+    FIND(ZwolnijBiblioteke);
+    FIND(UstawJezykKomponentow);
+    FIND(Parametr);
+    FIND(TekstListyParametru);
+    FIND(SerKasJakSzukacParagonu);
+    FIND(SerKasOpisOkna);
+    FIND(SerKasPokazOkno);
+    FIND(WlasciwosciUrzadzenia);
+    FIND(SerKasNazwaZasobuDzielonego);
+    FIND(SerKasOperacja);
+    FIND(SerKasPodtrzymajSesje);
 }
+#undef FIND
 
 AnsiString DriverLibraryPath(const AnsiString& binDir) {
     if (const char* path = std::getenv("VELKORA_LIBRARY")) {

@@ -177,31 +177,36 @@ int Lookup(char* out, int size, const char* context, const char* key) {
     return 1;
 }
 
+// Every function passes through the interface's type for its number: one whose arguments
+// differ from what the driver calls it with does not compile.
+template <typename F>
+void* Offer(F function) { return reinterpret_cast<void*>(function); }
+
 void* Callback(int number) {
     using C = THostCallbacks;
     switch (number) {
-        case 5: return reinterpret_cast<void*>(&C::CzyPrzerwac);
-        case 6: return reinterpret_cast<void*>(&C::WartoscParametru);
-        case 11: return reinterpret_cast<void*>(&C::DaneUrzadzenia);
-        case 12: return reinterpret_cast<void*>(&C::DodajKomunikat);
-        case 13: return reinterpret_cast<void*>(&C::ZmienOstatniKomunikat);
-        case 14: return reinterpret_cast<void*>(&C::FormatWazony);
-        case 15: return reinterpret_cast<void*>(&C::StawkaVAT);
-        case 16: return reinterpret_cast<void*>(&C::ZapiszWynikEksportu);
-        case 17: return reinterpret_cast<void*>(&C::ZapiszImport);
-        case 18: return reinterpret_cast<void*>(&C::ZapiszParagon);
-        case 19: return reinterpret_cast<void*>(&C::OdczytajTowar);
-        case 20: return reinterpret_cast<void*>(&C::OdswiezParametry);
-        case 21: return reinterpret_cast<void*>(&C::ZmienParametr);
-        case 22: return reinterpret_cast<void*>(&C::ZajmijZasob);
-        case 23: return reinterpret_cast<void*>(&C::ZwolnijZasob);
-        case 24: return reinterpret_cast<void*>(&C::KasujFlageAlarmu);
-        case 25: return reinterpret_cast<void*>(&C::WstrzymajOperacje);
-        case 28: return reinterpret_cast<void*>(&C::ZapiszStanLicznika);
-        case 31: return reinterpret_cast<void*>(&C::ZapiszStanICzasLicznika);
-        case 32: return reinterpret_cast<void*>(&C::StawkaVATPrec);
-        case 33: return reinterpret_cast<void*>(&C::DodajTowarZKasy);
-        case 34: return reinterpret_cast<void*>(&Lookup);
+        case 5: return Offer<QVRDLLCBCzyPrzerwac>(&C::CzyPrzerwac);
+        case 6: return Offer<QVRDLLCBWartoscParametru>(&C::WartoscParametru);
+        case 11: return Offer<QVRDLLCBDaneUrzadzenia>(&C::DaneUrzadzenia);
+        case 12: return Offer<QVRDLLCBDodajKomunikat>(&C::DodajKomunikat);
+        case 13: return Offer<QVRDLLCBZmienOstatniKomunikat>(&C::ZmienOstatniKomunikat);
+        case 14: return Offer<QVRDLLCBFormatWazony>(&C::FormatWazony);
+        case 15: return Offer<QVRDLLCBStawkaVAT>(&C::StawkaVAT);
+        case 16: return Offer<QVRDLLCBZapiszWynikEksportu>(&C::ZapiszWynikEksportu);
+        case 17: return Offer<QVRDLLCBZapiszImport>(&C::ZapiszImport);
+        case 18: return Offer<QVRDLLCBZapiszParagon>(&C::ZapiszParagon);
+        case 19: return Offer<QVRDLLCBOdczytajTowar>(&C::OdczytajTowar);
+        case 20: return Offer<QVRDLLCBOdswiezParametry>(&C::OdswiezParametry);
+        case 21: return Offer<QVRDLLCBZmienParametr>(&C::ZmienParametr);
+        case 22: return Offer<QVRDLLCBZajmijZasobSterownika>(&C::ZajmijZasob);
+        case 23: return Offer<QVRDLLCBZwolnijZasobSterownika>(&C::ZwolnijZasob);
+        case 24: return Offer<QVRDLLCBKasujFlageAlarmu>(&C::KasujFlageAlarmu);
+        case 25: return Offer<QVRDLLCBWstrzymajOperacje>(&C::WstrzymajOperacje);
+        case 28: return Offer<QVRDLLCBZapiszStanLicznika>(&C::ZapiszStanLicznika);
+        case 31: return Offer<QVRDLLCBZapiszStanICzasLicznika>(&C::ZapiszStanICzasLicznika);
+        case 32: return Offer<QVRDLLCBStawkaVATPrec>(&C::StawkaVATPrec);
+        case 33: return Offer<QVRDLLCBDodajTowarZKasy>(&C::DodajTowarZKasy);
+        case 34: return Offer<QVRDLLCBTekst>(&Lookup);
         default: return nullptr;
     }
 }

@@ -1,9 +1,13 @@
 #include "plugin/Library.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include "driver/NovitusTexts.h"
 #include "platform/Exceptions.h"
+
+// The translation service calls the host's text lookup (callback 34) by its own type.
+static_assert(std::is_same_v<TLookupFunction, QVRDLLCBTekst>, "the text lookup differs from the interface's");
 
 namespace {
 const char* const kCls = "TQxLibrary";
@@ -26,7 +30,7 @@ std::vector<char> Mutable(const AnsiString& text) {
 }
 }  // namespace
 
-TQxLibrary::TQxLibrary(void* arg1) : FArg1(arg1) {}
+TQxLibrary::TQxLibrary(HQVRCBARG1 arg1) : FArg1(arg1) {}
 
 TQxLibrary::~TQxLibrary() = default;
 
@@ -70,30 +74,32 @@ void TQxLibrary::WeryfikujTypSesji(void* session, const AnsiString&) {
 void TQxLibrary::PodtrzymajSesje(void**, AnsiString&, int, bool) {}
 
 void TQxLibrary::RejestrujCallback(void* function, int number) {
+    // The slot's type, from the interface header, says how the pointer is called.
+    auto keep = [function](auto& slot) { slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(function); };
     switch (number) {
-        case 5: FCBCzyPrzerwac = reinterpret_cast<QVRDLLCBCzyPrzerwac>(function); break;
-        case 6: FCBWartoscParametru = reinterpret_cast<QVRDLLCBWartoscParametru>(function); break;
-        case 11: FCBDaneUrzadzenia = reinterpret_cast<QVRDLLCBDaneUrzadzenia>(function); break;
-        case 12: FCBDodajKomunikat = reinterpret_cast<QVRDLLCBDodajKomunikat>(function); break;
-        case 13: FCBZmienOstatniKomunikat = reinterpret_cast<QVRDLLCBZmienOstatniKomunikat>(function); break;
-        case 14: FCBFormatWazony = reinterpret_cast<QVRDLLCBFormatWazony>(function); break;
-        case 15: FCBStawkaVAT = reinterpret_cast<QVRDLLCBStawkaVAT>(function); break;
-        case 16: FCBZapiszWynikEksportu = reinterpret_cast<QVRDLLCBZapisz>(function); break;
-        case 17: FCBZapiszImport = reinterpret_cast<QVRDLLCBZapisz>(function); break;
-        case 18: FCBZapiszParagon = reinterpret_cast<QVRDLLCBZapisz>(function); break;
-        case 19: FCBOdczytajTowar = reinterpret_cast<QVRDLLCBOdczytajTowar>(function); break;
-        case 20: FCBOdswiezParametry = reinterpret_cast<QVRDLLCBOdswiezParametry>(function); break;
-        case 21: FCBZmienParametr = reinterpret_cast<QVRDLLCBZmienParametr>(function); break;
-        case 22: FCBZajmijZasobSterownika = reinterpret_cast<QVRDLLCBZasob>(function); break;
-        case 23: FCBZwolnijZasobSterownika = reinterpret_cast<QVRDLLCBZasob>(function); break;
-        case 24: FCBKasujFlageAlarmu = reinterpret_cast<QVRDLLCBKasujFlageAlarmu>(function); break;
-        case 25: FCBWstrzymajOperacje = reinterpret_cast<QVRDLLCBWstrzymajOperacje>(function); break;
-        case 28: FCBZapiszStanLicznika = reinterpret_cast<QVRDLLCBZapiszStanLicznika>(function); break;
-        case 31: FCBZapiszStanICzasLicznika = reinterpret_cast<QVRDLLCBZapiszStanICzasLicznika>(function); break;
-        case 32: FCBStawkaVATPrec = reinterpret_cast<QVRDLLCBStawkaVAT>(function); break;
-        case 33: FCBDodajTowarZKasy = reinterpret_cast<QVRDLLCBDodajTowarZKasy>(function); break;
+        case 5: keep(FCBCzyPrzerwac); break;
+        case 6: keep(FCBWartoscParametru); break;
+        case 11: keep(FCBDaneUrzadzenia); break;
+        case 12: keep(FCBDodajKomunikat); break;
+        case 13: keep(FCBZmienOstatniKomunikat); break;
+        case 14: keep(FCBFormatWazony); break;
+        case 15: keep(FCBStawkaVAT); break;
+        case 16: keep(FCBZapiszWynikEksportu); break;
+        case 17: keep(FCBZapiszImport); break;
+        case 18: keep(FCBZapiszParagon); break;
+        case 19: keep(FCBOdczytajTowar); break;
+        case 20: keep(FCBOdswiezParametry); break;
+        case 21: keep(FCBZmienParametr); break;
+        case 22: keep(FCBZajmijZasobSterownika); break;
+        case 23: keep(FCBZwolnijZasobSterownika); break;
+        case 24: keep(FCBKasujFlageAlarmu); break;
+        case 25: keep(FCBWstrzymajOperacje); break;
+        case 28: keep(FCBZapiszStanLicznika); break;
+        case 31: keep(FCBZapiszStanICzasLicznika); break;
+        case 32: keep(FCBStawkaVATPrec); break;
+        case 33: keep(FCBDodajTowarZKasy); break;
         case 34:
-            FLgLink = function ? std::make_unique<TMLgExtTools>(reinterpret_cast<TLookupFunction>(function)) : nullptr;
+            FLgLink = function ? std::make_unique<TMLgExtTools>(reinterpret_cast<QVRDLLCBTekst>(function)) : nullptr;
             break;
         default: break;
     }

@@ -5,12 +5,12 @@
 
 #include "framework/ActionBase.h"
 #include "framework/HostLink.h"
-#include "plugin/Callbacks.h"
 #include "platform/Translation.h"
+#include "plugin/qvrdll.h"
 
 class TQxLibrary : public TQxHostLink {
 public:
-    explicit TQxLibrary(void* arg1);
+    explicit TQxLibrary(HQVRCBARG1 arg1);
     ~TQxLibrary() override;
     TQxLibrary(const TQxLibrary&) = delete;
     TQxLibrary& operator=(const TQxLibrary&) = delete;
@@ -60,7 +60,7 @@ public:
                         const AnsiString& packageCode) override;
 
 private:
-    void* FArg1;
+    HQVRCBARG1 FArg1;
     QVRDLLCBCzyPrzerwac FCBCzyPrzerwac = nullptr;
     QVRDLLCBWartoscParametru FCBWartoscParametru = nullptr;
     QVRDLLCBDaneUrzadzenia FCBDaneUrzadzenia = nullptr;
@@ -68,15 +68,15 @@ private:
     QVRDLLCBZmienOstatniKomunikat FCBZmienOstatniKomunikat = nullptr;
     QVRDLLCBFormatWazony FCBFormatWazony = nullptr;
     QVRDLLCBStawkaVAT FCBStawkaVAT = nullptr;
-    QVRDLLCBStawkaVAT FCBStawkaVATPrec = nullptr;
-    QVRDLLCBZapisz FCBZapiszWynikEksportu = nullptr;
-    QVRDLLCBZapisz FCBZapiszImport = nullptr;
-    QVRDLLCBZapisz FCBZapiszParagon = nullptr;
+    QVRDLLCBStawkaVATPrec FCBStawkaVATPrec = nullptr;
+    QVRDLLCBZapiszWynikEksportu FCBZapiszWynikEksportu = nullptr;
+    QVRDLLCBZapiszImport FCBZapiszImport = nullptr;
+    QVRDLLCBZapiszParagon FCBZapiszParagon = nullptr;
     QVRDLLCBOdczytajTowar FCBOdczytajTowar = nullptr;
     QVRDLLCBOdswiezParametry FCBOdswiezParametry = nullptr;
     QVRDLLCBZmienParametr FCBZmienParametr = nullptr;
-    QVRDLLCBZasob FCBZajmijZasobSterownika = nullptr;
-    QVRDLLCBZasob FCBZwolnijZasobSterownika = nullptr;
+    QVRDLLCBZajmijZasobSterownika FCBZajmijZasobSterownika = nullptr;
+    QVRDLLCBZwolnijZasobSterownika FCBZwolnijZasobSterownika = nullptr;
     QVRDLLCBKasujFlageAlarmu FCBKasujFlageAlarmu = nullptr;
     QVRDLLCBWstrzymajOperacje FCBWstrzymajOperacje = nullptr;
     QVRDLLCBZapiszStanLicznika FCBZapiszStanLicznika = nullptr;

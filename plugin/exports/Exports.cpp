@@ -10,12 +10,7 @@
 #include "platform/Os.h"
 #include "platform/StringTools.h"
 #include "plugin/NovitusLibrary.h"
-
-#if defined(_WIN32)
-#define QVRDLL_EXPORT extern "C" __declspec(dllexport)
-#else
-#define QVRDLL_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
+#include "plugin/qvrdll.h"
 
 namespace {
 const char* const kCls = "TQxLibrary";
@@ -74,9 +69,13 @@ bool RunActionMethod(TQxLibrary* library, void* arg2, const char* piece, const c
 }
 }  // namespace
 
-QVRDLL_EXPORT int QVRDLLTypBiblioteki(void) { return TQxLibrary::TypBiblioteki(); }
+// Defined with C linkage, so that a definition that strays from its prototype in the interface
+// header is a compile error, not a second function.
+extern "C" {
 
-QVRDLL_EXPORT void QVRDLLWlasciwosci(char* out, int index) {
+int QVRDLL_CALL QVRDLLTypBiblioteki(void) { return TQxLibrary::TypBiblioteki(); }
+
+void QVRDLL_CALL QVRDLLWlasciwosci(char* out, int index) {
     try {
         WriteHostText(out, Trim(TQxLibrary::StaticWlasciwosci(index)));
     } catch (...) {
@@ -84,7 +83,7 @@ QVRDLL_EXPORT void QVRDLLWlasciwosci(char* out, int index) {
     }
 }
 
-QVRDLL_EXPORT void* QVRDLLRejestrujBiblioteke(void* arg1, void*, void*, void* window) {
+void* QVRDLL_CALL QVRDLLRejestrujBiblioteke(HQVRCBARG1 arg1, void*, void*, void* window) {
     try {
         auto object = std::make_unique<TQxNovitusECRLibrary>(arg1);
         TQxLibrary* library = object.get();
@@ -99,14 +98,14 @@ QVRDLL_EXPORT void* QVRDLLRejestrujBiblioteke(void* arg1, void*, void*, void* wi
     }
 }
 
-QVRDLL_EXPORT void QVRDLLRejestrujCallback(void* library, void* function, int number) {
+void QVRDLL_CALL QVRDLLRejestrujCallback(void* library, void* function, int number) {
     try {
         if (TQxLibrary* lib = AsLibrary(library)) lib->RejestrujCallback(function, number);
     } catch (...) {
     }
 }
 
-QVRDLL_EXPORT void QVRDLLZwolnijBiblioteke(void* library) {
+void QVRDLL_CALL QVRDLLZwolnijBiblioteke(void* library) {
     try {
         TQxLibrary* lib = AsLibrary(library);
         if (!lib) return;
@@ -121,10 +120,10 @@ QVRDLL_EXPORT void QVRDLLZwolnijBiblioteke(void* library) {
     }
 }
 
-QVRDLL_EXPORT void QVRDLLUstawJezykKomponentow(int language) { EMException::Language = language; }
+void QVRDLL_CALL QVRDLLUstawJezykKomponentow(int language) { EMException::Language = language; }
 
-QVRDLL_EXPORT int QVRDLLParametr(int group, int index, char* name, char* description, char* defaultValue,
-                                 char* minimum, char* maximum, int* flags) {
+int QVRDLL_CALL QVRDLLParametr(int group, int index, char* name, char* description, char* defaultValue,
+                               char* minimum, char* maximum, int* flags) {
     try {
         AnsiString n, d, v, lo, hi;
         int f = 0;
@@ -141,7 +140,7 @@ QVRDLL_EXPORT int QVRDLLParametr(int group, int index, char* name, char* descrip
     }
 }
 
-QVRDLL_EXPORT int QVRDLLTekstListyParametru(const char* name, int index, char* out) {
+int QVRDLL_CALL QVRDLLTekstListyParametru(const char* name, int index, char* out) {
     try {
         const AnsiString text = Trim(TQxLibrary::TekstListyParametru(ReadHostText(name), index));
         WriteHostText(out, text);
@@ -152,7 +151,7 @@ QVRDLL_EXPORT int QVRDLLTekstListyParametru(const char* name, int index, char* o
     }
 }
 
-QVRDLL_EXPORT int QVRDLLSerKasOpisOkna(char* out, int window) {
+int QVRDLL_CALL QVRDLLSerKasOpisOkna(char* out, int window) {
     try {
         const AnsiString text = Trim(TQxLibrary::OpisOkna(window));
         WriteHostText(out, text);
@@ -163,7 +162,7 @@ QVRDLL_EXPORT int QVRDLLSerKasOpisOkna(char* out, int window) {
     }
 }
 
-QVRDLL_EXPORT int QVRDLLSerKasPokazOkno(void* library, void* arg2, int window, int flag, int* code, char* name) {
+int QVRDLL_CALL QVRDLLSerKasPokazOkno(void* library, HQVRCBARG2 arg2, int window, int flag, int* code, char* name) {
     try {
         TQxLibrary* lib = AsLibrary(library);
         if (!lib) return 0;
@@ -177,7 +176,7 @@ QVRDLL_EXPORT int QVRDLLSerKasPokazOkno(void* library, void* arg2, int window, i
     }
 }
 
-QVRDLL_EXPORT int QVRDLLSerKasJakSzukacParagonu(void* library, void* arg2, int* a, int* b, int* c) {
+int QVRDLL_CALL QVRDLLSerKasJakSzukacParagonu(void* library, HQVRCBARG2 arg2, int* a, int* b, int* c) {
     try {
         TQxLibrary* lib = AsLibrary(library);
         if (!lib) return 0;
@@ -190,7 +189,7 @@ QVRDLL_EXPORT int QVRDLLSerKasJakSzukacParagonu(void* library, void* arg2, int* 
     }
 }
 
-QVRDLL_EXPORT void QVRDLLWlasciwosciUrzadzenia(void* library, void* arg2, char* out, int property) {
+void QVRDLL_CALL QVRDLLWlasciwosciUrzadzenia(void* library, HQVRCBARG2 arg2, char* out, int property) {
     try {
         WriteHostText(out, "");
         TQxLibrary* lib = AsLibrary(library);
@@ -203,7 +202,7 @@ QVRDLL_EXPORT void QVRDLLWlasciwosciUrzadzenia(void* library, void* arg2, char* 
     }
 }
 
-QVRDLL_EXPORT void QVRDLLSerKasNazwaZasobuDzielonego(void* library, void* arg2, char* out) {
+void QVRDLL_CALL QVRDLLSerKasNazwaZasobuDzielonego(void* library, HQVRCBARG2 arg2, char* out) {
     try {
         if (out) out[0] = '\0';
         TQxLibrary* lib = AsLibrary(library);
@@ -216,8 +215,8 @@ QVRDLL_EXPORT void QVRDLLSerKasNazwaZasobuDzielonego(void* library, void* arg2, 
     }
 }
 
-QVRDLL_EXPORT int QVRDLLSerKasOperacja(void* library, void* arg2, void** session, char* sessionName, int code,
-                                       int parameter) {
+int QVRDLL_CALL QVRDLLSerKasOperacja(void* library, HQVRCBARG2 arg2, HQVRDLLSKSESJA* session, char* sessionName,
+                                     int code, int parameter) {
     try {
         TQxLibrary* lib = AsLibrary(library);
         if (!lib) return 0;
@@ -260,8 +259,8 @@ QVRDLL_EXPORT int QVRDLLSerKasOperacja(void* library, void* arg2, void** session
     }
 }
 
-QVRDLL_EXPORT void QVRDLLSerKasPodtrzymajSesje(void* library, void** session, char* sessionName, int value,
-                                               int close) {
+void QVRDLL_CALL QVRDLLSerKasPodtrzymajSesje(void* library, HQVRDLLSKSESJA* session, char* sessionName, int value,
+                                             int close) {
     try {
         TQxLibrary* lib = AsLibrary(library);
         if (!lib) return;
@@ -272,3 +271,5 @@ QVRDLL_EXPORT void QVRDLLSerKasPodtrzymajSesje(void* library, void** session, ch
     } catch (...) {
     }
 }
+
+}  // extern "C"
