@@ -2,7 +2,8 @@
 // The byte channel to the register: a serial line (directly or through a dial-up modem), a
 // TCP/IP connection, or no line at all when a file stands in for the register. It opens and
 // closes the line, sends bytes, receives single bytes and short runs with time-outs, and
-// writes every byte that crosses the line into the communication log.
+// writes every byte that crosses the line into the communication log. The line itself is a
+// transport (ecr/EcrTransport.h) chosen for the medium when the channel opens.
 #include <memory>
 
 #include "platform/LinkBytes.h"

@@ -76,6 +76,13 @@ void TEcrLink::FailNoData(const char* what) {
     throw Exception(Text("ReadPacketNext", "Exception", u8"Kasa niespodziewanie przestała przesyłać pakiety danych"));
 }
 
+char TEcrLink::NextByte() {
+    char c = 0;
+    if (FChannel.ReadByte(c) == 0)
+        FailNoData(FChannel.NoByteText());
+    return c;
+}
+
 AnsiString TEcrLink::ReadPacketNext(bool& eot) {
     eot = false;
     char buffer[BufferSize + 1];
@@ -85,9 +92,7 @@ AnsiString TEcrLink::ReadPacketNext(bool& eot) {
         int badFrames = 0;
         int ignored = 0;
         for (;;) {
-            char c = 0;
-            if (FChannel.ReadByte(c) == 0)
-                FailNoData(FChannel.NoByteText());
+            char c = NextByte();
             if (c == EcrByte::EOT) {
                 FChannel.Log("<-", c);
                 FChannel.SendData(AnsiString(1, EcrByte::EOT));
@@ -111,18 +116,14 @@ AnsiString TEcrLink::ReadPacketNext(bool& eot) {
                                              u8"Przekroczono rozmiar bufora komunikacyjnego!", 1));
                     break;
                 }
-                if (FChannel.ReadByte(c) == 0)
-                    FailNoData(FChannel.NoByteText());
+                c = NextByte();
                 buffer[stored++] = c;
                 if (c == EcrByte::ETX || c == EcrByte::ETB)
                     break;
             }
             AnsiString check;
-            for (int i = 0; i < 4; ++i) {
-                if (FChannel.ReadByte(c) == 0)
-                    FailNoData(FChannel.NoByteText());
-                check += c;
-            }
+            for (int i = 0; i < 4; ++i)
+                check += NextByte();
             AnsiString frame(buffer, static_cast<size_t>(stored));
             FChannel.Log("<-", frame + check);
             // Characters that cannot be read as a hexadecimal number give 0.

@@ -47,5 +47,7 @@ private:
     AnsiString Text(const char* method, const char* piece, const char* defaultUtf8, int duplicate = 0) const;
     // Logs what ended the wait, gives up the line and raises the missing-data error.
     [[noreturn]] void FailNoData(const char* what);
+    // The next byte of a packet being received; a missing one fails as above.
+    char NextByte();
     TEcrChannel& FChannel;
 };
