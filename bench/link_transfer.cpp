@@ -131,7 +131,7 @@ void BM_DriverWrite(benchmark::State& state) {
 // Reads from a socket into a buffer and hands out whole frames or single bytes.
 class TBareReader {
 public:
-    explicit TBareReader(intptr_t s, bool server) : FSocket(s), FServer(server) {}
+    explicit TBareReader(intptr_t s) : FSocket(s) {}
     // Waits for a frame (STX .. ETX + 4 check characters) and returns its length.
     size_t Frame() {
         size_t start = FPos;
@@ -163,10 +163,9 @@ private:
             FPos = 0;
         }
         for (;;) {
-            int n = FServer ? SimOs::Receive(FSocket, FBuf + FLen, static_cast<int>(sizeof FBuf - FLen), 5000)
-                            : (TcpOs::WaitReadable(FSocket, 5000)
-                                   ? TcpOs::Receive(FSocket, FBuf + FLen, static_cast<int>(sizeof FBuf - FLen))
-                                   : -1);
+            int n = TcpOs::WaitReadable(FSocket, 5000)
+                        ? TcpOs::Receive(FSocket, FBuf + FLen, static_cast<int>(sizeof FBuf - FLen))
+                        : -1;
             if (n > 0) {
                 FLen += static_cast<size_t>(n);
                 return;
@@ -176,7 +175,6 @@ private:
         }
     }
     intptr_t FSocket;
-    bool FServer;
     char FBuf[8192];
     size_t FPos = 0;
     size_t FLen = 0;
@@ -185,15 +183,15 @@ private:
 struct TBareRig {
     TBareRig() {
         int port = 0;
-        listener = SimOs::Listen(port);
+        listener = TcpOs::Listen(port);
         client = TcpOs::Connect("127.0.0.1", port, 5000);
-        while ((server = SimOs::Accept(listener, 1000)) == -1) {
+        while ((server = TcpOs::Accept(listener, 1000)) == -1) {
         }
     }
     ~TBareRig() {
         TcpOs::CloseSocket(client);
-        SimOs::CloseSocket(server);
-        SimOs::CloseSocket(listener);
+        TcpOs::CloseSocket(server);
+        TcpOs::CloseSocket(listener);
     }
     intptr_t listener = -1, client = -1, server = -1;
 };
@@ -207,21 +205,21 @@ void BM_BareRead(benchmark::State& state) {
     std::atomic<bool> stop{false};
     // The register side: a frame, then the driver's ACK, for every record.
     std::thread peer([&] {
-        TBareReader in(rig.server, true);
+        TBareReader in(rig.server);
         try {
             while (!stop) {
                 if (in.Byte() != '\x05')
                     continue;  // a round starts with ENQ
                 for (const AnsiString& f : frames) {
-                    SimOs::Send(rig.server, f.data(), static_cast<int>(f.size()));
+                    TcpOs::SendAll(rig.server, f.data(), static_cast<int>(f.size()), 5000);
                     in.Byte();
                 }
-                SimOs::Send(rig.server, "\x04", 1);
+                TcpOs::SendAll(rig.server, "\x04", 1, 5000);
             }
         } catch (...) {
         }
     });
-    TBareReader in(rig.client, false);
+    TBareReader in(rig.client);
     long long records = 0;
     double seconds = 0;
     for (auto _ : state) {
@@ -251,16 +249,16 @@ void BM_BareWrite(benchmark::State& state) {
     std::atomic<bool> stop{false};
     // The register side: every frame acknowledged.
     std::thread peer([&] {
-        TBareReader in(rig.server, true);
+        TBareReader in(rig.server);
         try {
             while (!stop) {
                 in.Frame();
-                SimOs::Send(rig.server, "\x06", 1);
+                TcpOs::SendAll(rig.server, "\x06", 1, 5000);
             }
         } catch (...) {
         }
     });
-    TBareReader in(rig.client, false);
+    TBareReader in(rig.client);
     long long records = 0;
     double seconds = 0;
     for (auto _ : state) {

@@ -1,9 +1,8 @@
 #include "ecr/EcrChannel.h"
 
+#include "ecr/EcrTransport.h"
 #include "ecr/LTools.h"
-#include "ecr/ModemPort.h"
-#include "platform/Exceptions.h"
-#include "platform/TcpSocket.h"
+#include "platform/LineError.h"
 #include "platform/Translation.h"
 
 namespace {
@@ -23,16 +22,21 @@ const TByteName kByteNames[] = {
     {static_cast<char>(0xFF), "<FF>"},
 };
 
+// The log text for data: every control byte replaced by its name.
+AnsiString LogText(const AnsiString& data) {
+    AnsiString text = data;
+    for (const TByteName& n : kByteNames) {
+        if (text.find(n.byte) != AnsiString::npos)
+            text = ReplaceAll(text, AnsiString(1, n.byte), n.name);
+    }
+    return text;
+}
+
 }  // namespace
 
 TEcrChannel::TEcrChannel(TProgressSink* sink, TLTools& tools) : FSink(sink), FTools(tools) {}
 
-TEcrChannel::~TEcrChannel() {
-    // The stream refers to the socket: it goes first.
-    FStream.reset();
-    FSocket.reset();
-    FPortObj.reset();
-}
+TEcrChannel::~TEcrChannel() = default;
 
 TMLgExtTools* TEcrChannel::LgLink() const { return FSink ? FSink->GetLgLink() : nullptr; }
 
@@ -51,27 +55,62 @@ void TEcrChannel::MsgS(LPVState state) {
         FSink->MsgS(state);
 }
 
-bool TEcrChannel::IsOpen() const {
-    switch (cfg.cfgMedium) {
-    case md_rs232: return FPortObj && FPortObj->GetActive();
-    case md_tcpip: return FSocket && FSocket->GetActive() && FStream;
-    default: return false;
+AnsiString TEcrChannel::LineErrorText(const ELineError& e) const {
+    if (e.Fault() == lfNotOpen)
+        return Text("SendData", "Exception", u8"Port komunikacyjny nie jest otwarty");
+    static const char* const kTexts[] = {
+        u8"Nie można otworzyć portu komunikacyjnego",
+        u8"Nie można skonfigurować portu komunikacyjnego",
+        u8"Błąd zapisu do portu komunikacyjnego",
+        u8"Przekroczono czas zapisu do portu komunikacyjnego",
+        u8"Błąd odczytu z portu komunikacyjnego",
+        u8"Nieprawidłowy lub nieznany adres TCP/IP",
+        u8"Nie można nawiązać połączenia TCP/IP z",
+        u8"Błąd wysyłania danych przez połączenie TCP/IP",
+        u8"Błąd odbioru danych z połączenia TCP/IP",
+    };
+    return e.Worded(Text("LineErrorText", "Exception", kTexts[e.Fault()], e.Fault()));
+}
+
+void TEcrChannel::RethrowWorded() const {
+    try {
+        throw;
+    } catch (const ELineError& e) {
+        throw Exception(LineErrorText(e));
     }
 }
 
+TEcrTransport& TEcrChannel::Line() {
+    if (!FLine)
+        FLine = NewEcrTransport(*this);
+    return *FLine;
+}
+
+bool TEcrChannel::IsOpen() const { return FLine && FLine->IsOpen(); }
+
 void TEcrChannel::OpenPort() {
-    switch (cfg.cfgMedium) {
-    case md_rs232: OpenRS232Port(); break;
-    case md_tcpip: OpenTCPIPPort(); break;
-    default: break;
+    if (IsOpen())
+        return;
+    FLine = NewEcrTransport(*this);
+    try {
+        FLine->Open();
+    } catch (...) {
+        try {
+            FLine->Close();
+        } catch (...) {
+            // the opening error is the one to report
+        }
+        MsgS(LPV_Error);
+        RethrowWorded();
     }
 }
 
 void TEcrChannel::ClosePort() {
-    switch (cfg.cfgMedium) {
-    case md_rs232: CloseRS232Port(); break;
-    case md_tcpip: CloseTCPIPPort(); break;
-    default: break;
+    try {
+        if (FLine)
+            FLine->Close();
+    } catch (...) {
+        RethrowWorded();
     }
 }
 
@@ -89,155 +128,32 @@ TMBaudRate TEcrChannel::Speed() const {
     }
 }
 
-void TEcrChannel::OpenRS232Port() {
-    if (FPortObj && FPortObj->GetActive())
-        return;
-    try {
-        FPortObj.reset();
-        FPortObj = std::make_unique<TModemPort>(FSink);
-        if (!cfg.modemPhone.empty()) {
-            FPortObj->OpenPort(cfg.portName, Speed(), bs8, sb1_0, parNone);
-            FPortObj->ModemConnect(cfg.modemPhone, cfg.modemTimeout);
-        } else {
-            AnsiString text = Text("OpenRS232Port", "MsgAdd", u8"Otwieranie portu komunikacyjnego ") + cfg.portName;
-            MsgAdd(text, LPV_None, 100);
-            Log(text, "");
-            FPortObj->SetPortName(cfg.portName);
-            FPortObj->SetBaudRate(Speed());
-            FPortObj->SetParity(parNone);
-            FPortObj->SetStopBits(sb1_0);
-            FPortObj->SetByteSize(bs8);
-            FPortObj->SetTo(0, cfg.serialTimeouts.readInterval);
-            FPortObj->SetTo(1, cfg.serialTimeouts.readTotalMultiplier);
-            FPortObj->SetTo(3, cfg.serialTimeouts.writeTotalMultiplier);
-            FPortObj->SetTo(2, cfg.serialTimeouts.readTotalConstant);
-            FPortObj->SetTo(4, cfg.serialTimeouts.writeTotalConstant);
-            FPortObj->SetActive(true);
-        }
-        MsgS(LPV_Ok);
-    } catch (...) {
-        try {
-            ClosePort();
-        } catch (...) {
-            // the opening error is the one to report
-        }
-        FPortObj.reset();
-        MsgS(LPV_Error);
-        throw;
-    }
-}
-
-void TEcrChannel::CloseRS232Port() {
-    if (!FPortObj)
-        return;
-    try {
-        if (FPortObj->ConnectedViaModem)
-            FPortObj->ModemDisconnect();
-    } catch (...) {
-        // The line is released even when the modem does not hang up.
-        try {
-            FPortObj->SetActive(false);
-        } catch (...) {
-        }
-        FPortObj.reset();
-        throw;
-    }
-    AnsiString text = Text("CloseRS232Port", "MsgAdd", u8"Zamykanie portu komunikacyjnego");
-    MsgAdd(text, LPV_None, 100);
-    try {
-        Log(text, "");  // a log that cannot be written must not keep the port open
-        FPortObj->SetActive(false);
-    } catch (...) {
-        FPortObj.reset();
-        throw;
-    }
-    FPortObj.reset();
-    MsgS(LPV_Ok);
-}
-
-void TEcrChannel::OpenTCPIPPort() {
-    if (FSocket && FSocket->GetActive() && FStream)
-        return;
-    FStream.reset();
-    FSocket = std::make_unique<TClientSocket>();
-    try {
-        MsgAdd(Text("OpenTCPIPPort", "MsgAdd", u8"Nawiązywanie połączenia TCP/IP"), LPV_None, 100);
-        FSocket->SetHost(cfg.ipAddress);
-        FSocket->SetPort(cfg.ipPort);
-        FSocket->SetClientType(ctBlocking);
-        FSocket->SetConnectTimeout(cfg.streamTimeoutMs);
-        FSocket->SetActive(true);
-        FStream = std::make_unique<TWinSocketStream>(*FSocket, cfg.streamTimeoutMs);
-        MsgS(LPV_Ok);
-    } catch (...) {
-        FStream.reset();
-        FSocket.reset();
-        MsgS(LPV_Error);
-        throw;
-    }
-}
-
-void TEcrChannel::CloseTCPIPPort() {
-    if (!FSocket)
-        return;
-    try {
-        MsgAdd(Text("CloseTCPIPPort", "MsgAdd", u8"Zamykanie połączenia TCP/IP"), LPV_None, 100);
-        FSocket->SetActive(false);
-    } catch (...) {
-        FStream.reset();
-        FSocket.reset();
-        throw;
-    }
-    FStream.reset();
-    FSocket.reset();
-    MsgS(LPV_Ok);
-}
-
 void TEcrChannel::SendData(const AnsiString& bytes) {
     Log("->", bytes);
-    switch (cfg.cfgMedium) {
-    case md_rs232:
-        if (!FPortObj || !FPortObj->GetActive())
-            throw Exception(Text("SendData", "Exception", u8"Port komunikacyjny nie jest otwarty"));
-        FPortObj->Transmit(bytes.data(), static_cast<int>(bytes.size()), true);
-        break;
-    case md_tcpip:
-        if (!FStream)
-            throw Exception(Text("SendData", "Exception", u8"Port komunikacyjny nie jest otwarty"));
-        FStream->Write(bytes.data(), static_cast<int>(bytes.size()));
-        break;
-    default:
-        break;
+    try {
+        Line().Send(bytes);
+    } catch (...) {
+        RethrowWorded();
     }
 }
 
 int TEcrChannel::ReadByte(char& ch) {
+    FNoByteText = "<timeout>";
     int wacks = 0;
     for (;;) {
         char c = 0;
-        switch (cfg.cfgMedium) {
-        case md_rs232:
-            if (!FPortObj || !FPortObj->GetActive())
+        try {
+            if (Line().Read(&c, 1) == 0)
                 return 0;
-            c = FPortObj->Get();
-            if (FPortObj->BytesReceived == 0)
-                return 0;
-            break;
-        case md_tcpip:
-            if (!FStream)
-                return 0;
-            if (!FStream->WaitForData(cfg.cfgIpTimeoutMs > 0 ? static_cast<unsigned>(cfg.cfgIpTimeoutMs) : 0))
-                return 0;
-            if (FStream->Read(&c, 1) != 1)
-                return 0;
-            break;
-        default:
-            return 0;
+        } catch (...) {
+            RethrowWorded();
         }
         if (c == EcrByte::WACK) {
             Log("<-", c);
-            if (++wacks > cfg.maxWackInRow)
+            if (++wacks > cfg.maxWackInRow) {
+                FNoByteText = "<too many WACK>";
                 return 0;  // a line that only ever asks to wait is as good as silent
+            }
             continue;
         }
         ch = c;
@@ -250,7 +166,7 @@ int TEcrChannel::ReadData(char* buf, int len) {
     while (static_cast<int>(text.size()) < len) {
         char c = 0;
         if (ReadByte(c) == 0) {
-            Log("<-", "<timeout>");
+            Log("<-", NoByteText());
             break;
         }
         if (c == EcrByte::EOT) {
@@ -267,15 +183,6 @@ int TEcrChannel::ReadData(char* buf, int len) {
         text.copy(buf, text.size());
     }
     return static_cast<int>(text.size());
-}
-
-AnsiString TEcrChannel::LogText(const AnsiString& data) {
-    AnsiString text = data;
-    for (const TByteName& n : kByteNames) {
-        if (text.find(n.byte) != AnsiString::npos)
-            text = ReplaceAll(text, AnsiString(1, n.byte), n.name);
-    }
-    return text;
 }
 
 void TEcrChannel::Log(const AnsiString& direction, const AnsiString& data) {

@@ -2,33 +2,21 @@
 // The byte channel to the register: a serial line (directly or through a dial-up modem), a
 // TCP/IP connection, or no line at all when a file stands in for the register. It opens and
 // closes the line, sends bytes, receives single bytes and short runs with time-outs, and
-// writes every byte that crosses the line into the communication log.
+// writes every byte that crosses the line into the communication log. The line itself is a
+// transport (ecr/EcrTransport.h) chosen for the medium when the channel opens.
 #include <memory>
 
+#include "platform/LinkBytes.h"
 #include "platform/ProgressSink.h"
 #include "platform/SerialPort.h"
 #include "platform/Strings.h"
 
 class TLTools;
-class TModemPort;
-class TClientSocket;
-class TWinSocketStream;
 class TMLgExtTools;
+class TEcrTransport;
+class ELineError;
 
 enum e_Medium { md_file = 0, md_rs232 = 1, md_tcpip = 2 };
-
-// Control bytes of the link protocol.
-namespace EcrByte {
-constexpr char STX = 0x02;
-constexpr char ETX = 0x03;
-constexpr char EOT = 0x04;
-constexpr char ENQ = 0x05;
-constexpr char ACK = 0x06;
-constexpr char WACK = 0x09;
-constexpr char NAK = 0x15;
-constexpr char ETB = 0x17;
-constexpr char RVI = 0x40;
-}  // namespace EcrByte
 
 // What the driver action reads from its parameters before OpenPort.
 struct TEcrChannelConfig {
@@ -61,8 +49,13 @@ public:
 
     TEcrChannelConfig cfg;
 
+    // Opens the line of cfg.cfgMedium; nothing when it is open. A failure leaves the line
+    // closed and the last progress line marked LPV_Error. Failures of the serial port and
+    // the socket are raised in the user's words, with the system's reason.
     void OpenPort();
+    // Closes the line; nothing when it is closed.
     void ClosePort();
+    bool IsOpen() const;
     // The serial speed for the "NovitusECRSpeed" value in cfg.speed.
     TMBaudRate Speed() const;
 
@@ -71,6 +64,9 @@ public:
     // One byte: 1 and the byte, or 0 when the time-out expired. WACK bytes are logged and
     // restart the wait; more than cfg.maxWackInRow of them count as a time-out.
     int ReadByte(char& ch);
+    // What the last ReadByte that returned 0 met, as the log shows it: "<timeout>", or
+    // "<too many WACK>" when the register did nothing but ask to wait.
+    const char* NoByteText() const { return FNoByteText; }
     // Up to len bytes; the number that arrived before a time-out. The register's EOT is
     // answered with EOT and raises "Kasa zerwała komunikację (EOT)".
     int ReadData(char* buf, int len);
@@ -79,33 +75,24 @@ public:
     // by name.
     void Log(const AnsiString& direction, const AnsiString& data);
     void Log(const AnsiString& direction, char byte);
-    // The log text for data: every control byte replaced by its name.
-    static AnsiString LogText(const AnsiString& data);
-
-    void OpenRS232Port();
-    void CloseRS232Port();
-    void OpenTCPIPPort();
-    void CloseTCPIPPort();
-
-    bool IsOpen() const;
 
     TProgressSink* Sink() const { return FSink; }
     TMLgExtTools* LgLink() const;
-    TLTools& Tools() const { return FTools; }
 
-    // The channel objects, for callers that need them (null when closed).
-    TModemPort* FPort() const { return FPortObj.get(); }
-    TClientSocket* pSocket() const { return FSocket.get(); }
-    TWinSocketStream* pStream() const { return FStream.get(); }
-
-private:
+    // Progress lines and translated texts, for the transports.
     void MsgAdd(const AnsiString& text, LPVState state, int max);
     void MsgS(LPVState state);
     AnsiString Text(const char* method, const char* piece, const char* defaultUtf8, int duplicate = 0) const;
 
+private:
+    // The line of the configured medium, made (closed) when there is none yet.
+    TEcrTransport& Line();
+    // Rethrows the exception being handled; a line failure in the user's words.
+    [[noreturn]] void RethrowWorded() const;
+    AnsiString LineErrorText(const ELineError& e) const;
+
     TProgressSink* FSink;
     TLTools& FTools;
-    std::unique_ptr<TModemPort> FPortObj;
-    std::unique_ptr<TClientSocket> FSocket;
-    std::unique_ptr<TWinSocketStream> FStream;
+    std::unique_ptr<TEcrTransport> FLine;
+    const char* FNoByteText = "<timeout>";
 };

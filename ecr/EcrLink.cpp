@@ -6,36 +6,13 @@
 #include "ecr/EcrErrors.h"
 #include "ecr/LTools.h"
 #include "platform/Exceptions.h"
+#include "platform/Hex.h"
 #include "platform/Translation.h"
 
 namespace {
 
 const char* const kContext = "velkora_nvaction";
 const char* const kClass = "TQxNovitusECRAction";
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-// The leading hexadecimal digits of text as a number; digits tells how many were read.
-unsigned ReadHex(const AnsiString& text, int& digits) {
-    unsigned value = 0;
-    digits = 0;
-    for (char c : text) {
-        int d = HexDigit(c);
-        if (d < 0)
-            break;
-        value = value * 16 + static_cast<unsigned>(d);
-        ++digits;
-    }
-    return value;
-}
 
 }  // namespace
 
@@ -58,21 +35,24 @@ AnsiString TEcrLink::CreatePacket(const AnsiString& data) {
     return AnsiString(1, EcrByte::STX) + body + Format("%04X", bcc);
 }
 
+bool TEcrLink::SendAcknowledged(const AnsiString& frame, int attempts) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        FChannel.SendData(frame);
+        char c = 0;
+        int n = FChannel.ReadData(&c, 1);
+        if (n == 1 && c == EcrByte::ACK)
+            return true;
+        if (n == 1 && c == EcrByte::RVI)
+            ThrowOnErrorPacket();
+    }
+    return false;
+}
+
 void TEcrLink::SendPacket(const AnsiString& data) {
     AnsiString frame = CreatePacket(data);
     FChannel.Log("  ", "-> SendPacket");
     try {
-        bool acknowledged = false;
-        for (int attempt = 0; attempt < 3 && !acknowledged; ++attempt) {
-            FChannel.SendData(frame);
-            char c = 0;
-            int n = FChannel.ReadData(&c, 1);
-            if (n == 1 && c == EcrByte::ACK)
-                acknowledged = true;
-            else if (n == 1 && c == EcrByte::RVI)
-                ThrowOnErrorPacket();
-        }
-        if (!acknowledged)
+        if (!SendAcknowledged(frame, 3))
             throw Exception(Text("SendPacket", "Exception",
                                  u8"Nie udało się kilkukrotnie przesłać pakietu do kasy - pakiet :") +
                             data);
@@ -86,14 +66,21 @@ void TEcrLink::SendPacket(const AnsiString& data) {
     FChannel.Log("  ", "<- SendPacket OK");
 }
 
-void TEcrLink::FailNoData() {
-    FChannel.Log("<-", "<timeout>");
+void TEcrLink::FailNoData(const char* what) {
+    FChannel.Log("<-", what);
     try {
         ResetCommunication();
     } catch (const std::exception&) {
         // A line that is gone cannot be reset; the missing data is what to report.
     }
     throw Exception(Text("ReadPacketNext", "Exception", u8"Kasa niespodziewanie przestała przesyłać pakiety danych"));
+}
+
+char TEcrLink::NextByte() {
+    char c = 0;
+    if (FChannel.ReadByte(c) == 0)
+        FailNoData(FChannel.NoByteText());
+    return c;
 }
 
 AnsiString TEcrLink::ReadPacketNext(bool& eot) {
@@ -105,9 +92,7 @@ AnsiString TEcrLink::ReadPacketNext(bool& eot) {
         int badFrames = 0;
         int ignored = 0;
         for (;;) {
-            char c = 0;
-            if (FChannel.ReadByte(c) == 0)
-                FailNoData();
+            char c = NextByte();
             if (c == EcrByte::EOT) {
                 FChannel.Log("<-", c);
                 FChannel.SendData(AnsiString(1, EcrByte::EOT));
@@ -118,7 +103,7 @@ AnsiString TEcrLink::ReadPacketNext(bool& eot) {
             if (c != EcrByte::STX) {
                 // Stray bytes between frames are ignored, but not without end.
                 if (++ignored > maxIgnoredBytes)
-                    FailNoData();
+                    FailNoData("<too many stray bytes>");
                 continue;
             }
             int stored = 0;
@@ -131,22 +116,19 @@ AnsiString TEcrLink::ReadPacketNext(bool& eot) {
                                              u8"Przekroczono rozmiar bufora komunikacyjnego!", 1));
                     break;
                 }
-                if (FChannel.ReadByte(c) == 0)
-                    FailNoData();
+                c = NextByte();
                 buffer[stored++] = c;
                 if (c == EcrByte::ETX || c == EcrByte::ETB)
                     break;
             }
             AnsiString check;
-            for (int i = 0; i < 4; ++i) {
-                if (FChannel.ReadByte(c) == 0)
-                    FailNoData();
-                check += c;
-            }
+            for (int i = 0; i < 4; ++i)
+                check += NextByte();
             AnsiString frame(buffer, static_cast<size_t>(stored));
             FChannel.Log("<-", frame + check);
-            int digits = 0;
-            unsigned received = ReadHex(check, digits);
+            // Characters that cannot be read as a hexadecimal number give 0.
+            unsigned long long received = 0;
+            ReadHex(check, received);
             // The packet is a zero-terminated text: a NUL inside the frame ends it there.
             AnsiString packet(buffer, std::strlen(buffer));
             unsigned short computed =
@@ -158,7 +140,7 @@ AnsiString TEcrLink::ReadPacketNext(bool& eot) {
             }
             std::memset(buffer, 0, sizeof buffer);
             if (++badFrames > maxNakFrames)
-                FailNoData();
+                FailNoData("<too many NAKed frames>");
             FChannel.SendData(AnsiString(1, EcrByte::NAK));
         }
     } catch (const std::exception& e) {
@@ -183,9 +165,9 @@ void TEcrLink::ThrowOnErrorPacket() {
         // the closing EOT is not essential
     }
     if (packet.size() > 6) {
-        int digits = 0;
-        unsigned code = ReadHex(SubString(packet, 5, 2), digits);
-        throw ENativeException(digits > 0 ? static_cast<unsigned char>(code) : 0xFF, FChannel.LgLink());
+        unsigned long long code = 0;
+        bool read = ReadHex(SubString(packet, 5, 2), code) > 0;
+        throw ENativeException(read ? static_cast<unsigned char>(code) : 0xFF, FChannel.LgLink());
     }
 }
 

@@ -20,6 +20,10 @@ public:
     // Sends one data frame inside an open write transfer and waits for its acknowledgement
     // (3 sends at most); raises on failure, ENativeException for the register's error.
     void SendPacket(const AnsiString& data);
+    // Sends a frame up to attempts times until the register acknowledges it; an RVI instead
+    // fetches the register's error report, which normally raises. False when no send was
+    // acknowledged.
+    bool SendAcknowledged(const AnsiString& frame, int attempts);
     // The next packet of an open read transfer (STX through terminator), or "" with eot true
     // when the register ended the transfer.
     AnsiString ReadPacketNext(bool& eot);
@@ -41,6 +45,9 @@ public:
 
 private:
     AnsiString Text(const char* method, const char* piece, const char* defaultUtf8, int duplicate = 0) const;
-    [[noreturn]] void FailNoData();
+    // Logs what ended the wait, gives up the line and raises the missing-data error.
+    [[noreturn]] void FailNoData(const char* what);
+    // The next byte of a packet being received; a missing one fails as above.
+    char NextByte();
     TEcrChannel& FChannel;
 };

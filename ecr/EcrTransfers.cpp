@@ -76,17 +76,7 @@ void TEcrTransfers::Open(TKind kind, const AnsiString& dataType, e_Resetting res
     if (!granted)
         throw Exception(Text("Begin", "Exception", u8"Nie udało się nawiązać połączenia z kasą (ENQ->ACK)"));
 
-    bool accepted = false;
-    for (int attempt = 0; attempt < 2 && !accepted; ++attempt) {
-        ch.SendData(frame);
-        char c = 0;
-        int n = ch.ReadData(&c, 1);
-        if (n == 1 && c == EcrByte::ACK)
-            accepted = true;
-        else if (n == 1 && c == EcrByte::RVI)
-            FLink.ThrowOnErrorPacket();
-    }
-    if (!accepted)
+    if (!FLink.SendAcknowledged(frame, 2))
         throw Exception(Text("Begin", "Exception", u8"Nie udało się nawiązać połączenia z kasą - pakiet :", 1) +
                         dataType);
 }

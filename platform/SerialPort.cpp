@@ -3,7 +3,7 @@
 #include <mutex>
 #include <utility>
 
-#include "platform/Exceptions.h"
+#include "platform/LineError.h"
 
 namespace {
 
@@ -88,7 +88,7 @@ void TMSerialPort::SetActive(bool active) {
         std::unique_ptr<TSerialDevice> device =
             factory ? factory(FSettings.portName) : CreateSystemSerialDevice(FSettings.portName);
         if (!device)
-            throw Exception("Cannot open serial port " + FSettings.portName);
+            throw ELineError(lfPortOpen, FSettings.portName, "");
         device->Open(FSettings);
         FDevice = std::move(device);
         BytesReceived = 0;
@@ -102,7 +102,7 @@ void TMSerialPort::SetActive(bool active) {
 
 TSerialDevice& TMSerialPort::Device() {
     if (!FDevice)
-        throw Exception("Serial port " + FSettings.portName + " is not open");
+        throw ELineError(lfNotOpen, FSettings.portName, "");
     return *FDevice;
 }
 
@@ -112,7 +112,7 @@ void TMSerialPort::Transmit(const char* bytes, int count, bool wait) {
     TSerialDevice& device = Device();
     int written = device.Write(bytes, count, wait);
     if (written < count)
-        throw Exception("Write time-out on serial port " + FSettings.portName);
+        throw ELineError(lfPortWriteTimeout, FSettings.portName, "");
 }
 
 char TMSerialPort::Get() {

@@ -39,7 +39,7 @@ struct TSerialSettings {
 class TSerialDevice {
 public:
     virtual ~TSerialDevice() = default;
-    // Raises Exception with the system's text when the line cannot be opened or configured.
+    // Raises ELineError with the system's reason when the line cannot be opened or configured.
     virtual void Open(const TSerialSettings& settings) = 0;
     virtual void Close() = 0;
     virtual void SetTimeouts(const TSerialTimeouts& timeouts) = 0;

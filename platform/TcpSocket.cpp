@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/Exceptions.h"
+#include "platform/LineError.h"
 
 TClientSocket::TClientSocket() = default;
 
@@ -11,6 +11,8 @@ TClientSocket::~TClientSocket() { Close(); }
 void TClientSocket::Open() {
     if (FSocket != -1)
         return;
+    if (FHost.empty() || FPort <= 0 || FPort > 65535)
+        throw ELineError(lfAddress, FHost + ":" + IntToStr(FPort), "");
     FSocket = TcpOs::Connect(FHost, FPort, FConnectTimeout);
 }
 
@@ -29,7 +31,7 @@ int TWinSocketStream::Write(const char* buffer, int count) {
     if (count <= 0)
         return 0;
     if (!FSocket.GetActive())
-        throw Exception("Socket error: the connection is closed, on API 'send'");
+        throw ELineError(lfNotOpen, "", "");
     TcpOs::SendAll(FSocket.Handle(), buffer, count, FTimeOut);
     return count;
 }

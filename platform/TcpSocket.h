@@ -1,8 +1,7 @@
 #pragma once
 // A blocking TCP client socket and the stream over its connection, in the shape of the
 // framework's socket components: the client connects on activation, the stream writes all
-// bytes and reads with a fixed time-out. Failures raise Exception with the socket layer's own
-// text ("Socket error: <text> (<code>), on API '<call>'").
+// bytes and reads with a fixed time-out. Failures raise ELineError with the system's reason.
 #include <cstdint>
 #include <vector>
 
@@ -27,7 +26,8 @@ public:
     // Time allowed for establishing the connection, in milliseconds.
     void SetConnectTimeout(unsigned milliseconds) { FConnectTimeout = milliseconds; }
 
-    // Connects to host:port; nothing when already connected.
+    // Connects to host:port; nothing when already connected. An empty host or a port outside
+    // 1..65535 is refused before the system is asked.
     void Open();
     // Drops the connection; nothing when not connected.
     void Close();
@@ -73,12 +73,17 @@ private:
     bool FPeerClosed = false;
 };
 
-// The socket layer of the operating system (platform/posix, platform/win32).
+// The socket layer of the operating system (platform/posix, platform/win32). Failures raise
+// ELineError.
 namespace TcpOs {
-// Connects a stream socket (TCP_NODELAY set) within timeoutMs; raises Exception.
+// Connects a stream socket (TCP_NODELAY set) within timeoutMs to each address of host in turn.
 intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs);
+// A listening socket on 127.0.0.1:port (0: any free port); port receives the port bound.
+intptr_t Listen(int& port);
+// A connection (TCP_NODELAY set) accepted within timeoutMs, or -1.
+intptr_t Accept(intptr_t listener, unsigned timeoutMs);
 void CloseSocket(intptr_t socket);
-// Sends all bytes; raises Exception on error or when nothing could be sent for timeoutMs.
+// Sends all bytes within timeoutMs; raises on an error or at the time-out.
 void SendAll(intptr_t socket, const char* data, int count, unsigned timeoutMs);
 // Waits up to timeoutMs until a receive would not block; raises on error.
 bool WaitReadable(intptr_t socket, unsigned timeoutMs);

@@ -1,18 +1,12 @@
 #include "sim/RegisterSim.h"
 
 #include "platform/Exceptions.h"
+#include "platform/Hex.h"
+#include "platform/LinkBytes.h"
 
 namespace {
 
-constexpr char STX = 0x02;
-constexpr char ETX = 0x03;
-constexpr char EOT = 0x04;
-constexpr char ENQ = 0x05;
-constexpr char ACK = 0x06;
-constexpr char WACK = 0x09;
-constexpr char NAK = 0x15;
-constexpr char ETB = 0x17;
-constexpr char RVI = 0x40;
+using namespace EcrByte;
 
 // Stray bytes a noisy line produces; none of them means anything to the protocol.
 const char kGarbage[] = {'\0', 'Z', static_cast<char>(0xFF), 0x7F, 0x10, '0', static_cast<char>(0x80)};
@@ -50,20 +44,15 @@ bool ParseRange(const AnsiString& field, long& value) {
 }
 
 int ParseNumber(const AnsiString& text, const AnsiString& fault) {
-    long long v = 0;
-    bool ok;
+    long long v = -1;
+    unsigned long long hex = 0;
     if (StartsWith(LowerCase(text), "0x")) {
-        v = 0;
-        ok = text.size() > 2;
-        for (size_t i = 2; i < text.size() && ok; ++i) {
-            int d = TRegisterState::HexValue(text[i]);
-            ok = d >= 0 && v <= 100000000;
-            v = v * 16 + d;
-        }
-    } else {
-        ok = TryStrToInt64(text, v);
+        if (IsHexNumber(std::string_view(text).substr(2), hex) && hex <= 100000000)
+            v = static_cast<long long>(hex);
+    } else if (!TryStrToInt64(text, v)) {
+        v = -1;
     }
-    if (!ok || v < 0 || v > 100000000)
+    if (v < 0 || v > 100000000)
         throw Exception("bad number '" + text + "' in fault '" + fault + "'");
     return static_cast<int>(v);
 }
@@ -129,10 +118,10 @@ TSimFault TSimFault::Parse(const AnsiString& text) {
         } else if (key == "count") {
             f.count = ParseNumber(value, text);
         } else if (key == "code") {
-            if (value.empty() || value.size() > 2 || TRegisterState::HexValue(value[0]) < 0 ||
-                (value.size() == 2 && TRegisterState::HexValue(value[1]) < 0))
+            unsigned long long code = 0;
+            if (value.size() > 2 || !IsHexNumber(value, code))
                 throw Exception("bad code '" + value + "' in fault '" + text + "'");
-            f.value = value.size() == 2 ? TRegisterState::HexValue(value[0]) * 16 + TRegisterState::HexValue(value[1]) : TRegisterState::HexValue(value[0]);
+            f.value = static_cast<int>(code);
         } else if (key == "value") {
             f.value = ParseNumber(value, text);
         } else {
@@ -262,16 +251,8 @@ AnsiString TRegisterSim::OnBytes(const char* data, size_t length) {
             FInFrame = false;
             FCheckLeft = -1;
             bool ok = !FFrameTooLong && FFrame.size() >= 2;
-            if (ok) {
-                unsigned received = 0;
-                for (char h : FCheck) {
-                    int d = TRegisterState::HexValue(h);
-                    if (d < 0)
-                        ok = false;
-                    received = received * 16 + static_cast<unsigned>(d < 0 ? 0 : d);
-                }
-                ok = ok && received == BlockCheck(FFrame.data() + 1, FFrame.size() - 1);
-            }
+            unsigned long long received = 0;
+            ok = ok && IsHexNumber(FCheck, received) && received == BlockCheck(FFrame.data() + 1, FFrame.size() - 1);
             AnsiString frameData = FFrame.size() >= 2 ? FFrame.substr(1, FFrame.size() - 2) : AnsiString();
             OnFrame(frameData, ok, out);
             continue;

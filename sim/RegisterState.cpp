@@ -6,6 +6,7 @@
 #include <set>
 
 #include "platform/Exceptions.h"
+#include "platform/Hex.h"
 
 namespace {
 
@@ -56,9 +57,10 @@ AnsiString TRegisterState::Unescape(const AnsiString& text) {
                 ++i;
                 continue;
             }
-            if ((n == 'x' || n == 'X') && i + 3 < text.size() && TRegisterState::HexValue(text[i + 2]) >= 0 &&
-                TRegisterState::HexValue(text[i + 3]) >= 0) {
-                out += static_cast<char>(TRegisterState::HexValue(text[i + 2]) * 16 + TRegisterState::HexValue(text[i + 3]));
+            unsigned long long byte = 0;
+            if ((n == 'x' || n == 'X') && i + 3 < text.size() &&
+                IsHexNumber(std::string_view(text).substr(i + 2, 2), byte)) {
+                out += static_cast<char>(byte);
                 i += 3;
                 continue;
             }
@@ -158,10 +160,10 @@ void TRegisterState::Load(const AnsiString& text) {
                 throw Exception(where + "number needs a file and one number");
             current->nextNumber = value;
         } else if (key == "error") {
-            if (!current || w.size() != 2 || w[1].size() > 2 || TRegisterState::HexValue(w[1][0]) < 0 ||
-                (w[1].size() == 2 && TRegisterState::HexValue(w[1][1]) < 0))
+            unsigned long long code = 0;
+            if (!current || w.size() != 2 || w[1].size() > 2 || !IsHexNumber(w[1], code))
                 throw Exception(where + "error needs a file and a hexadecimal code");
-            current->errorCode = static_cast<int>(std::stoul(w[1], nullptr, 16));
+            current->errorCode = static_cast<int>(code);
         } else if (key == "reset") {
             long begin = 0;
             if (w.size() < 2 || !ParseLong(w[1], begin))
@@ -280,11 +282,4 @@ int TRegisterState::Reset(const AnsiString& id, long beg, long end) {
             it->second.records.clear();
     }
     return 0;
-}
-
-int TRegisterState::HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }

@@ -71,8 +71,6 @@ public:
 
     // "\xNN" and "\\" escapes.
     static AnsiString Unescape(const AnsiString& text);
-    // The value of one hexadecimal digit, -1 for any other character.
-    static int HexValue(char c);
     static AnsiString Escape(const AnsiString& bytes);
 
 private:

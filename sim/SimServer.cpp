@@ -3,38 +3,45 @@
 #include <chrono>
 
 #include "platform/Exceptions.h"
+#include "platform/TcpSocket.h"
 
-TSimTcpServer::TSimTcpServer(TRegisterSim& sim, int port) : FSim(sim) {
-    FPort = port;
-    FListen = SimOs::Listen(FPort);
-}
+namespace {
+// How long a wait lasts before the loop looks at Stop again.
+constexpr unsigned kPollMs = 50;
+// A driver that takes no bytes for this long has gone.
+constexpr unsigned kSendTimeoutMs = 10000;
+}  // namespace
 
-TSimTcpServer::~TSimTcpServer() {
-    Stop();
-    SimOs::CloseSocket(FListen);
-}
-
-void TSimTcpServer::Start() {
+void TSimService::Start() {
     if (FThread.joinable())
         return;
     FStop = false;
     FThread = std::thread([this] { Run(false); });
 }
 
-void TSimTcpServer::Stop() {
+void TSimService::Stop() {
     FStop = true;
     if (FThread.joinable())
         FThread.join();
 }
 
+TSimTcpServer::TSimTcpServer(TRegisterSim& sim, int port) : FSim(sim), FPort(port) {
+    FListen = TcpOs::Listen(FPort);
+}
+
+TSimTcpServer::~TSimTcpServer() {
+    Stop();
+    TcpOs::CloseSocket(FListen);
+}
+
 void TSimTcpServer::Run(bool once) {
     while (!FStop) {
-        intptr_t client = SimOs::Accept(FListen, 50);
+        intptr_t client = TcpOs::Accept(FListen, kPollMs);
         if (client == -1)
             continue;
         ++FSessions;
         Serve(client);
-        SimOs::CloseSocket(client);
+        TcpOs::CloseSocket(client);
         if (once)
             break;
     }
@@ -43,47 +50,38 @@ void TSimTcpServer::Run(bool once) {
 void TSimTcpServer::Serve(intptr_t client) {
     FSim.OnConnect();
     char buffer[4096];
-    while (!FStop) {
-        int n = SimOs::Receive(client, buffer, sizeof buffer, 50);
-        if (n < 0)
-            continue;
-        if (n == 0)
-            return;
-        AnsiString out = FSim.OnBytes(buffer, static_cast<size_t>(n));
-        if (!out.empty() && !SimOs::Send(client, out.data(), static_cast<int>(out.size())))
-            return;
-        if (FSim.TakeDrop())
-            return;
+    try {
+        while (!FStop) {
+            int n = TcpOs::WaitReadable(client, kPollMs) ? TcpOs::Receive(client, buffer, sizeof buffer) : -1;
+            if (n < 0)
+                continue;
+            if (n == 0)
+                return;
+            AnsiString out = FSim.OnBytes(buffer, static_cast<size_t>(n));
+            if (!out.empty())
+                TcpOs::SendAll(client, out.data(), static_cast<int>(out.size()), kSendTimeoutMs);
+            if (FSim.TakeDrop())
+                return;
+        }
+    } catch (const Exception&) {
+        // A connection that fails is over; the next one starts afresh.
     }
 }
 
-bool TSimPty::Supported() { return SimOs::PtySupported(); }
+bool TSimPty::Supported() { return PtyOs::Supported(); }
 
-TSimPty::TSimPty(TRegisterSim& sim) : FSim(sim) { FMaster = SimOs::OpenPty(FSlavePath); }
+TSimPty::TSimPty(TRegisterSim& sim) : FSim(sim) { FMaster = PtyOs::Open(FSlavePath); }
 
 TSimPty::~TSimPty() {
     Stop();
-    SimOs::ClosePty(FMaster);
-}
-
-void TSimPty::Start() {
-    if (FThread.joinable())
-        return;
-    FStop = false;
-    FThread = std::thread([this] { Run(false); });
-}
-
-void TSimPty::Stop() {
-    FStop = true;
-    if (FThread.joinable())
-        FThread.join();
+    PtyOs::Close(FMaster);
 }
 
 void TSimPty::Run(bool once) {
     char buffer[4096];
     bool inSession = false;
     while (!FStop) {
-        int n = SimOs::PtyRead(FMaster, buffer, sizeof buffer, 50);
+        int n = PtyOs::Read(FMaster, buffer, sizeof buffer, kPollMs);
         if (n < 0)
             continue;
         if (n == 0) {
@@ -102,7 +100,7 @@ void TSimPty::Run(bool once) {
         }
         AnsiString out = FSim.OnBytes(buffer, static_cast<size_t>(n));
         if (!out.empty())
-            SimOs::PtyWrite(FMaster, out.data(), static_cast<int>(out.size()));
+            PtyOs::Write(FMaster, out.data(), static_cast<int>(out.size()));
         FSim.TakeDrop();  // a line cannot be dropped; the answer is simply missing
     }
 }

@@ -10,21 +10,35 @@
 #include "platform/Strings.h"
 #include "sim/RegisterSim.h"
 
-class TSimTcpServer {
+// Serving on a thread of its own: Start runs Run(false) there until Stop.
+class TSimService {
+public:
+    TSimService() = default;
+    TSimService(const TSimService&) = delete;
+    TSimService& operator=(const TSimService&) = delete;
+
+    void Start();
+    // Ends the thread; a derived class calls it first thing in its destructor.
+    void Stop();
+    // Serves on the caller's thread until Stop (from another thread) or, with once, until the
+    // first session ends.
+    virtual void Run(bool once) = 0;
+
+protected:
+    virtual ~TSimService() = default;
+    std::atomic<bool> FStop{false};
+    std::thread FThread;
+};
+
+class TSimTcpServer : public TSimService {
 public:
     // Listens on 127.0.0.1:port at once (0: an ephemeral port); raises Exception on failure.
     TSimTcpServer(TRegisterSim& sim, int port = 0);
-    ~TSimTcpServer();
-    TSimTcpServer(const TSimTcpServer&) = delete;
-    TSimTcpServer& operator=(const TSimTcpServer&) = delete;
+    ~TSimTcpServer() override;
 
     int Port() const { return FPort; }
-    // Serves connections, one at a time, on a thread of its own until Stop.
-    void Start();
-    void Stop();
-    // Serves on the caller's thread until Stop (from another thread) or, with once, until the
-    // first connection ends.
-    void Run(bool once);
+    // Serves connections one at a time.
+    void Run(bool once) override;
     int Sessions() const { return FSessions; }
 
 private:
@@ -32,25 +46,19 @@ private:
     TRegisterSim& FSim;
     intptr_t FListen = -1;
     int FPort = 0;
-    std::atomic<bool> FStop{false};
     std::atomic<int> FSessions{0};
-    std::thread FThread;
 };
 
-class TSimPty {
+class TSimPty : public TSimService {
 public:
     // Creates the pseudo-terminal pair; raises Exception where there are none (Windows).
     explicit TSimPty(TRegisterSim& sim);
-    ~TSimPty();
-    TSimPty(const TSimPty&) = delete;
-    TSimPty& operator=(const TSimPty&) = delete;
+    ~TSimPty() override;
 
     // The device the driver opens as its serial port.
     const AnsiString& SlavePath() const { return FSlavePath; }
-    void Start();
-    void Stop();
-    // Serves until Stop or, with once, until the driver closes the line after using it.
-    void Run(bool once);
+    // A session ends when the driver closes the line after using it.
+    void Run(bool once) override;
 
     static bool Supported();
 
@@ -58,28 +66,16 @@ private:
     TRegisterSim& FSim;
     intptr_t FMaster = -1;
     AnsiString FSlavePath;
-    std::atomic<bool> FStop{false};
-    std::thread FThread;
 };
 
-// The operating system's side of the transports (sim/posix, sim/win32).
-namespace SimOs {
-// A listening socket on 127.0.0.1; port receives the port bound.
-intptr_t Listen(int& port);
-// A connection within timeoutMs, or -1.
-intptr_t Accept(intptr_t listener, unsigned timeoutMs);
-void CloseSocket(intptr_t socket);
-// Bytes received within timeoutMs: > 0 the count, 0 the peer closed, -1 nothing yet.
-int Receive(intptr_t socket, char* buffer, int size, unsigned timeoutMs);
-// All bytes, or false when the connection failed.
-bool Send(intptr_t socket, const char* data, int size);
-
-bool PtySupported();
+// The operating system's pseudo-terminals (sim/posix; none on Windows).
+namespace PtyOs {
+bool Supported();
 // Creates a pseudo-terminal pair in raw mode; returns the master, slavePath its slave.
-intptr_t OpenPty(AnsiString& slavePath);
-void ClosePty(intptr_t master);
+intptr_t Open(AnsiString& slavePath);
+void Close(intptr_t master);
 // Bytes from the driver within timeoutMs: > 0 the count, 0 no slave open (hung up), -1
 // nothing yet.
-int PtyRead(intptr_t master, char* buffer, int size, unsigned timeoutMs);
-bool PtyWrite(intptr_t master, const char* data, int size);
-}  // namespace SimOs
+int Read(intptr_t master, char* buffer, int size, unsigned timeoutMs);
+bool Write(intptr_t master, const char* data, int size);
+}  // namespace PtyOs

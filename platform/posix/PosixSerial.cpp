@@ -7,22 +7,17 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
-#include <climits>
-#include <cstring>
+#include <thread>
 
-#include "platform/Exceptions.h"
+#include "platform/LineError.h"
 #include "platform/SerialPort.h"
+#include "platform/posix/PosixIo.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr unsigned kMaxDword = 0xFFFFFFFFu;
-
-AnsiString SystemError(const AnsiString& what, int err) {
-    return what + ": " + std::strerror(err) + " (" + IntToStr(err) + ")";
-}
 
 speed_t SpeedOf(TMBaudRate rate) {
     switch (rate) {
@@ -57,13 +52,6 @@ AnsiString DevicePath(const AnsiString& name) {
     return name;
 }
 
-long long MillisUntil(Clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left < 0)
-        return 0;
-    return left;
-}
-
 class TPosixSerialDevice : public TSerialDevice {
 public:
     explicit TPosixSerialDevice(AnsiString portName) : FName(std::move(portName)) {}
@@ -73,15 +61,15 @@ public:
         Close();
         AnsiString path = DevicePath(settings.portName);
         if (path.empty())
-            throw Exception("Cannot open serial port: no port name");
+            throw ELineError(lfPortOpen, "", "");
         int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
-            throw Exception(SystemError("Cannot open serial port " + settings.portName, errno));
+            Fail(lfPortOpen, errno);
         termios tio{};
         if (::tcgetattr(fd, &tio) != 0) {
             int err = errno;
             ::close(fd);
-            throw Exception(SystemError("Cannot configure serial port " + settings.portName, err));
+            Fail(lfPortSetup, err);
         }
         ::cfmakeraw(&tio);
         tio.c_cflag |= CLOCAL | CREAD;
@@ -118,7 +106,7 @@ public:
         if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
             int err = errno;
             ::close(fd);
-            throw Exception(SystemError("Cannot configure serial port " + settings.portName, err));
+            Fail(lfPortSetup, err);
         }
         ::tcflush(fd, TCIOFLUSH);
         FFd = fd;
@@ -138,35 +126,11 @@ public:
         CheckOpen();
         if (count <= 0)
             return 0;
-        unsigned long long total = static_cast<unsigned long long>(FTimeouts.writeTotalMultiplier) * count +
-                                   FTimeouts.writeTotalConstant;
-        bool limited = total > 0;
-        Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limited ? total : 0);
-        int done = 0;
-        while (done < count) {
-            ssize_t n = ::write(FFd, data + done, static_cast<size_t>(count - done));
-            if (n > 0) {
-                done += static_cast<int>(n);
-                continue;
-            }
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-                throw Exception(SystemError("Serial port write error", errno));
-            int waitMs = -1;
-            if (limited) {
-                long long left = MillisUntil(deadline);
-                if (left <= 0)
-                    break;
-                waitMs = left > INT_MAX ? INT_MAX : static_cast<int>(left);
-            }
-            pollfd p{FFd, POLLOUT, 0};
-            int r = ::poll(&p, 1, waitMs);
-            if (r < 0 && errno != EINTR)
-                throw Exception(SystemError("Serial port write error", errno));
-            if (r > 0 && (p.revents & (POLLERR | POLLNVAL)))
-                throw Exception("Serial port write error");
-        }
+        unsigned long long total =
+            static_cast<unsigned long long>(FTimeouts.writeTotalMultiplier) * count + FTimeouts.writeTotalConstant;
+        int done = posix::WriteAll(FFd, data, count, total > 0 ? TDeadline(total) : TDeadline::Never(), false);
+        if (done < 0)
+            Fail(lfPortWrite, errno);
         return done;
     }
 
@@ -195,15 +159,15 @@ public:
             totalLimited = total > 0;
             intervalLimited = t.readInterval > 0 && t.readInterval != kMaxDword;
         }
-        const Clock::time_point start = Clock::now();
-        const Clock::time_point deadline = start + std::chrono::milliseconds(total);
-        Clock::time_point lastByte = start;
+        const TDeadline whole = totalLimited ? TDeadline(total) : TDeadline::Never();
+        TDeadline gap = TDeadline::Never();
         int got = 0;
         while (got < count) {
             ssize_t n = ::read(FFd, buffer + got, static_cast<size_t>(count - got));
             if (n > 0) {
                 got += static_cast<int>(n);
-                lastByte = Clock::now();
+                if (intervalLimited)
+                    gap = TDeadline(t.readInterval);
                 if (firstByte)
                     break;
                 continue;
@@ -213,37 +177,21 @@ public:
             // With VMIN and VTIME 0 a tty answers 0 when nothing waits; an error other than
             // EAGAIN (EIO on a pseudo-terminal whose master closed) means the line is gone.
             bool hungUp = n < 0 && errno != EAGAIN && errno != EWOULDBLOCK;
-            if (immediate || (firstByte && got > 0))
+            const TDeadline& until = Sooner(whole, gap);
+            if (immediate || (firstByte && got > 0) || until.Passed())
                 break;
-            long long waitMs = -1;
-            if (totalLimited)
-                waitMs = MillisUntil(deadline);
-            if (intervalLimited && got > 0) {
-                long long left = MillisUntil(lastByte + std::chrono::milliseconds(t.readInterval));
-                if (waitMs < 0 || left < waitMs)
-                    waitMs = left;
+            if (!hungUp) {
+                int ev = posix::WaitFor(FFd, POLLIN, until);
+                if (ev < 0)
+                    Fail(lfPortRead, errno);
+                if (ev == 0 || (ev & POLLIN))
+                    continue;
             }
-            if (waitMs == 0)
-                break;
-            if (hungUp) {
-                // The other end is gone (a pseudo-terminal whose master closed, a device
-                // that went away): nothing more can arrive. Wait out the time-out in small
-                // steps so callers see the same timing as a silent line.
-                if (waitMs < 0)
-                    waitMs = 100;
-                ::usleep(static_cast<useconds_t>((waitMs > 20 ? 20 : waitMs) * 1000));
-                continue;
-            }
-            pollfd p{FFd, POLLIN, 0};
-            int r = ::poll(&p, 1, waitMs > INT_MAX ? INT_MAX : static_cast<int>(waitMs));
-            if (r < 0 && errno != EINTR)
-                throw Exception(SystemError("Serial port read error", errno));
-            if (r > 0 && (p.revents & POLLNVAL))
-                throw Exception("Serial port read error");
-            if (r > 0 && !(p.revents & POLLIN) && (p.revents & (POLLHUP | POLLERR))) {
-                long long step = waitMs < 0 ? 20 : (waitMs > 20 ? 20 : waitMs);
-                ::usleep(static_cast<useconds_t>(step * 1000));
-            }
+            // The other end is gone (a pseudo-terminal whose master closed, a device that went
+            // away): nothing more can arrive. Wait out the time-out in small steps so callers
+            // see the same timing as a silent line.
+            int step = until.IsNever() ? 20 : std::min(until.LeftMs(), 20);
+            std::this_thread::sleep_for(std::chrono::milliseconds(step));
         }
         return got;
     }
@@ -276,8 +224,10 @@ public:
 private:
     void CheckOpen() const {
         if (FFd < 0)
-            throw Exception("Serial port " + FName + " is not open");
+            throw ELineError(lfNotOpen, FName, "");
     }
+
+    [[noreturn]] void Fail(TLineFault fault, int error) const { throw ELineError(fault, FName, posix::Reason(error)); }
 
     void SetLine(int bit, bool high) {
         CheckOpen();

@@ -1,4 +1,5 @@
 // The socket layer on POSIX systems.
+#include <arpa/inet.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -9,38 +10,21 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <climits>
 #include <cstring>
 
-#include "platform/Exceptions.h"
+#include "platform/LineError.h"
 #include "platform/TcpSocket.h"
+#include "platform/posix/PosixIo.h"
 
 namespace {
 
-[[noreturn]] void Fail(int code, const char* api) {
-    throw Exception(Format("Socket error: %s (%d), on API '%s'", std::strerror(code), code, api));
+[[noreturn]] void Fail(TLineFault fault, int error, const char* api, const AnsiString& subject = "") {
+    throw ELineError(fault, subject, posix::Reason(error) + ", on API '" + api + "'");
 }
 
-int PollFor(int fd, short events, unsigned timeoutMs) {
-    pollfd p{fd, events, 0};
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        long long left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                             deadline - std::chrono::steady_clock::now()).count();
-        if (left < 0)
-            left = 0;
-        int r = ::poll(&p, 1, left > INT_MAX ? INT_MAX : static_cast<int>(left));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r < 0)
-            Fail(errno, "poll");
-        if (r == 0)
-            return 0;
-        if (p.revents & POLLNVAL)
-            Fail(EBADF, "poll");
-        return p.revents;
-    }
+void SetNoDelay(int fd) {
+    int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
 }
 
 }  // namespace
@@ -48,19 +32,13 @@ int PollFor(int fd, short events, unsigned timeoutMs) {
 namespace TcpOs {
 
 intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
-    if (port <= 0 || port > 65535)
-        throw Exception(Format("Socket error: invalid port %d, on API 'connect'", port));
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
+    const AnsiString address = host + ":" + IntToStr(port);
+    addrinfo hints{};  // any family; a stream socket's protocol is TCP
     hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
     addrinfo* list = nullptr;
-    AnsiString service = IntToStr(port);
-    int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
-    if (rc != 0) {
-        AnsiString text = rc == EAI_SYSTEM ? std::strerror(errno) : ::gai_strerror(rc);
-        throw Exception(Format("Socket error: %s (%d), on API 'getaddrinfo'", text.c_str(), rc));
-    }
+    int rc = ::getaddrinfo(host.c_str(), IntToStr(port).c_str(), &hints, &list);
+    if (rc != 0)
+        throw ELineError(lfAddress, address, rc == EAI_SYSTEM ? posix::Reason(errno) : AnsiString(::gai_strerror(rc)));
     int lastError = ECONNREFUSED;
     const char* lastApi = "connect";
     for (addrinfo* a = list; a; a = a->ai_next) {
@@ -74,22 +52,11 @@ intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
         ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
         int r = ::connect(fd, a->ai_addr, a->ai_addrlen);
         if (r != 0 && errno == EINPROGRESS) {
-            int ev = 0;
-            try {
-                ev = PollFor(fd, POLLOUT, timeoutMs);
-            } catch (...) {
-                ::close(fd);
-                ::freeaddrinfo(list);
-                throw;
-            }
-            if (ev == 0) {
-                lastError = ETIMEDOUT;
-                ::close(fd);
-                continue;
-            }
-            int err = 0;
+            int ev = posix::WaitFor(fd, POLLOUT, TDeadline(timeoutMs));
+            int err = ev < 0 ? errno : ev == 0 ? ETIMEDOUT : 0;
             socklen_t len = sizeof err;
-            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
+            if (ev > 0)
+                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
             r = err == 0 ? 0 : -1;
             errno = err;
         }
@@ -100,13 +67,42 @@ intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
             continue;
         }
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-        int one = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        SetNoDelay(fd);
         ::freeaddrinfo(list);
         return fd;
     }
     ::freeaddrinfo(list);
-    Fail(lastError, lastApi);
+    Fail(lfConnect, lastError, lastApi, address);
+}
+
+intptr_t Listen(int& port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        Fail(lfConnect, errno, "socket");
+    int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 8) != 0) {
+        int err = errno;
+        ::close(fd);
+        Fail(lfConnect, err, "bind", "127.0.0.1:" + IntToStr(port));
+    }
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    port = ntohs(addr.sin_port);
+    return fd;
+}
+
+intptr_t Accept(intptr_t listener, unsigned timeoutMs) {
+    if (posix::WaitFor(static_cast<int>(listener), POLLIN, TDeadline(timeoutMs)) <= 0)
+        return -1;
+    int fd = ::accept4(static_cast<int>(listener), nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd >= 0)
+        SetNoDelay(fd);
+    return fd;
 }
 
 void CloseSocket(intptr_t socket) {
@@ -117,32 +113,17 @@ void CloseSocket(intptr_t socket) {
 }
 
 void SendAll(intptr_t socket, const char* data, int count, unsigned timeoutMs) {
-    int fd = static_cast<int>(socket);
-    int done = 0;
-    while (done < count) {
-        ssize_t n = ::send(fd, data + done, static_cast<size_t>(count - done), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) {
-            done += static_cast<int>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            Fail(errno, "send");
-        int ev = PollFor(fd, POLLOUT, timeoutMs);
-        if (ev == 0)
-            Fail(ETIMEDOUT, "send");
-        if (ev & POLLERR) {
-            int err = 0;
-            socklen_t len = sizeof err;
-            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
-            Fail(err ? err : EPIPE, "send");
-        }
-    }
+    int done = posix::WriteAll(static_cast<int>(socket), data, count, TDeadline(timeoutMs), true);
+    if (done < 0)
+        Fail(lfSend, errno, "send");
+    if (done < count)
+        Fail(lfSend, ETIMEDOUT, "send");
 }
 
 bool WaitReadable(intptr_t socket, unsigned timeoutMs) {
-    int ev = PollFor(static_cast<int>(socket), POLLIN, timeoutMs);
+    int ev = posix::WaitFor(static_cast<int>(socket), POLLIN, TDeadline(timeoutMs));
+    if (ev < 0)
+        Fail(lfReceive, errno, "poll");
     return ev != 0;
 }
 
@@ -157,7 +138,7 @@ int Receive(intptr_t socket, char* buffer, int count) {
             return -1;  // woken without data
         if (errno == ECONNRESET || errno == ENOTCONN || errno == EPIPE)
             return 0;  // the peer dropped the connection
-        Fail(errno, "recv");
+        Fail(lfReceive, errno, "recv");
     }
 }
 

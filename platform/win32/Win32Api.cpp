@@ -75,6 +75,18 @@ int ShowMessageBox(const std::string& text, const std::string& caption, int flag
 
 void SleepMilliseconds(unsigned milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); }
 
+std::string Reason(unsigned long code) {
+    char* text = nullptr;
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result = n && text ? std::string(text, n) : std::string("Unknown error");
+    if (text)
+        LocalFree(text);
+    while (!result.empty() && static_cast<unsigned char>(result.back()) <= ' ')
+        result.pop_back();
+    return result + " (" + std::to_string(code) + ")";
+}
+
 uint32_t TickCount() { return static_cast<uint32_t>(::GetTickCount()); }
 
 LocalTime Now() {

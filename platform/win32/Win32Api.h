@@ -19,6 +19,8 @@ std::string ShortPath(const std::string& path);
 std::string RegistryString(const std::string& key, const std::string& value);
 int ShowMessageBox(const std::string& text, const std::string& caption, int flags);
 void SleepMilliseconds(unsigned milliseconds);
+// The system's text for an error code, with the code: "Access is denied. (5)".
+std::string Reason(unsigned long code);
 uint32_t TickCount();
 
 struct LocalTime {

@@ -1,25 +1,15 @@
 // The serial line on Windows: the communications API with the port's own time-outs.
 #include <windows.h>
 
-#include "platform/Exceptions.h"
+#include "platform/LineError.h"
 #include "platform/SerialPort.h"
+#include "platform/win32/Win32Api.h"
 
 namespace {
 
-AnsiString SystemErrorText(DWORD code) {
-    char* text = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                 FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    AnsiString result = n && text ? AnsiString(text, n) : AnsiString("Unknown error");
-    if (text)
-        LocalFree(text);
-    return TrimRight(result) + " (" + IntToStr(static_cast<long long>(code)) + ")";
-}
-
-[[noreturn]] void Fail(const AnsiString& what) {
-    DWORD code = GetLastError();
-    throw Exception(what + ": " + SystemErrorText(code));
+// The failure of the last call on the port, with the system's reason.
+[[noreturn]] void Fail(TLineFault fault, const AnsiString& portName) {
+    throw ELineError(fault, portName, win32::Reason(GetLastError()));
 }
 
 AnsiString DevicePath(const AnsiString& name) {
@@ -63,19 +53,19 @@ public:
     void Open(const TSerialSettings& settings) override {
         Close();
         if (settings.portName.empty())
-            throw Exception("Cannot open serial port: no port name");
+            throw ELineError(lfPortOpen, "", "");
         HANDLE h = CreateFileA(DevicePath(settings.portName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                nullptr, OPEN_EXISTING, 0, nullptr);
         if (h == INVALID_HANDLE_VALUE)
-            Fail("Cannot open serial port " + settings.portName);
+            Fail(lfPortOpen, settings.portName);
         FHandle = h;
         try {
             if (!SetupComm(h, settings.inBufferSize, settings.outBufferSize))
-                Fail("Cannot configure serial port " + settings.portName);
+                Fail(lfPortSetup, settings.portName);
             DCB dcb{};
             dcb.DCBlength = sizeof dcb;
             if (!GetCommState(h, &dcb))
-                Fail("Cannot configure serial port " + settings.portName);
+                Fail(lfPortSetup, settings.portName);
             dcb.BaudRate = static_cast<DWORD>(BaudRateValue(settings.baudRate));
             dcb.ByteSize = ByteSizeOf(settings.byteSize);
             dcb.StopBits = StopBitsOf(settings.stopBits);
@@ -92,7 +82,7 @@ public:
             dcb.fRtsControl = RTS_CONTROL_ENABLE;
             dcb.fAbortOnError = FALSE;
             if (!SetCommState(h, &dcb))
-                Fail("Cannot configure serial port " + settings.portName);
+                Fail(lfPortSetup, settings.portName);
             SetTimeouts(settings.timeouts);
             PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT);
         } catch (...) {
@@ -118,7 +108,7 @@ public:
         ct.WriteTotalTimeoutMultiplier = t.writeTotalMultiplier;
         ct.WriteTotalTimeoutConstant = t.writeTotalConstant;
         if (!SetCommTimeouts(FHandle, &ct))
-            Fail("Cannot configure serial port " + FName);
+            Fail(lfPortSetup, FName);
     }
 
     int Write(const char* data, int count, bool wait) override {
@@ -127,7 +117,7 @@ public:
             return 0;
         DWORD written = 0;
         if (!WriteFile(FHandle, data, static_cast<DWORD>(count), &written, nullptr))
-            Fail("Serial port write error");
+            Fail(lfPortWrite, FName);
         return static_cast<int>(written);
     }
 
@@ -137,9 +127,10 @@ public:
             return 0;
         DWORD got = 0;
         if (!ReadFile(FHandle, buffer, static_cast<DWORD>(count), &got, nullptr)) {
+            const DWORD code = GetLastError();
             DWORD errors = 0;
             ClearCommError(FHandle, &errors, nullptr);
-            Fail("Serial port read error");
+            throw ELineError(lfPortRead, FName, win32::Reason(code));
         }
         return static_cast<int>(got);
     }
@@ -179,7 +170,7 @@ public:
 private:
     void CheckOpen() const {
         if (FHandle == INVALID_HANDLE_VALUE)
-            throw Exception("Serial port " + FName + " is not open");
+            throw ELineError(lfNotOpen, FName, "");
     }
 
     AnsiString FName;

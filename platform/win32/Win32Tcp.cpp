@@ -5,8 +5,10 @@
 
 #include <mutex>
 
-#include "platform/Exceptions.h"
+#include "platform/Deadline.h"
+#include "platform/LineError.h"
 #include "platform/TcpSocket.h"
+#include "platform/win32/Win32Api.h"
 
 namespace {
 
@@ -18,35 +20,31 @@ void StartWinsock() {
     });
 }
 
-AnsiString ErrorText(int code) {
-    char* text = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                 FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0,
-                             nullptr);
-    AnsiString result = n && text ? AnsiString(text, n) : AnsiString("Unknown error");
-    if (text)
-        LocalFree(text);
-    return TrimRight(result);
+[[noreturn]] void Fail(TLineFault fault, int code, const char* api, const AnsiString& subject = "") {
+    throw ELineError(fault, subject, win32::Reason(static_cast<unsigned long>(code)) + ", on API '" + api + "'");
 }
 
-[[noreturn]] void Fail(int code, const char* api) {
-    throw Exception(Format("Socket error: %s (%d), on API '%s'", ErrorText(code).c_str(), code, api));
+void SetNoDelay(SOCKET s) {
+    BOOL one = TRUE;
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
 }
 
-// 0 on time-out, 1 when ready, raises on error. Only readability or writability counts:
-// the error set also reports pending out-of-band data, which no read here would take.
-int SelectFor(SOCKET s, bool write, unsigned timeoutMs) {
-    fd_set set;
+// select() on one socket until the deadline: readable (or, with write, writable), or for a
+// connection in progress also failed (the error set). 0 at the deadline, 1 when ready;
+// raises on error. Without errors only readability or writability counts: the error set
+// also reports pending out-of-band data, which no read here would take.
+int SelectFor(SOCKET s, bool write, const TDeadline& deadline, bool errors = false) {
+    fd_set set, failed;
     FD_ZERO(&set);
     FD_SET(s, &set);
-    timeval tv;
-    tv.tv_sec = static_cast<long>(timeoutMs / 1000);
-    tv.tv_usec = static_cast<long>((timeoutMs % 1000) * 1000);
-    int r = select(0, write ? nullptr : &set, write ? &set : nullptr, nullptr, &tv);
+    FD_ZERO(&failed);
+    FD_SET(s, &failed);
+    const int ms = deadline.LeftMs();
+    timeval tv{ms / 1000, (ms % 1000) * 1000};
+    int r = select(0, write ? nullptr : &set, write ? &set : nullptr, errors ? &failed : nullptr, &tv);
     if (r == SOCKET_ERROR)
-        Fail(WSAGetLastError(), "select");
-    return r > 0 ? 1 : 0;
+        Fail(lfReceive, WSAGetLastError(), "select");
+    return r > 0 && FD_ISSET(s, &set) ? 1 : 0;
 }
 
 }  // namespace
@@ -55,19 +53,13 @@ namespace TcpOs {
 
 intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
     StartWinsock();
-    if (port <= 0 || port > 65535)
-        throw Exception(Format("Socket error: invalid port %d, on API 'connect'", port));
-    if (host.empty())
-        throw Exception("Socket error: no host address, on API 'getaddrinfo'");
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
+    const AnsiString address = host + ":" + IntToStr(port);
+    addrinfo hints{};  // any family; a stream socket's protocol is TCP
     hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
     addrinfo* list = nullptr;
-    AnsiString service = IntToStr(port);
-    int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
+    int rc = getaddrinfo(host.c_str(), IntToStr(port).c_str(), &hints, &list);
     if (rc != 0)
-        Fail(rc, "getaddrinfo");
+        Fail(lfAddress, rc, "getaddrinfo", address);
     int lastError = WSAECONNREFUSED;
     const char* lastApi = "connect";
     for (addrinfo* a = list; a; a = a->ai_next) {
@@ -81,28 +73,18 @@ intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
         ioctlsocket(s, FIONBIO, &nonBlocking);
         int r = connect(s, a->ai_addr, static_cast<int>(a->ai_addrlen));
         if (r == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) {
-            fd_set wr, ex;
-            FD_ZERO(&wr);
-            FD_SET(s, &wr);
-            FD_ZERO(&ex);
-            FD_SET(s, &ex);
-            timeval tv;
-            tv.tv_sec = static_cast<long>(timeoutMs / 1000);
-            tv.tv_usec = static_cast<long>((timeoutMs % 1000) * 1000);
-            int sel = select(0, nullptr, &wr, &ex, &tv);
-            if (sel > 0 && FD_ISSET(s, &wr)) {
-                r = 0;
+            // A refused connection shows in the error set, with its reason in SO_ERROR.
+            int err = WSAETIMEDOUT;
+            if (SelectFor(s, true, TDeadline(timeoutMs), true)) {
+                err = 0;
             } else {
-                int err = WSAETIMEDOUT;
-                if (sel > 0) {
-                    int len = sizeof err;
-                    getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len);
-                    if (err == 0)
-                        err = WSAECONNREFUSED;
-                }
-                WSASetLastError(err);
-                r = SOCKET_ERROR;
+                int len = sizeof err;
+                int soError = 0;
+                if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &len) == 0 && soError)
+                    err = soError;
             }
+            r = err == 0 ? 0 : SOCKET_ERROR;
+            WSASetLastError(err);
         }
         if (r == SOCKET_ERROR) {
             lastError = WSAGetLastError();
@@ -112,13 +94,43 @@ intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
         }
         // The socket stays non-blocking: every read and write waits in select with its own
         // time-out and then takes only what is there.
-        BOOL one = TRUE;
-        setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
+        SetNoDelay(s);
         freeaddrinfo(list);
         return static_cast<intptr_t>(s);
     }
     freeaddrinfo(list);
-    Fail(lastError, lastApi);
+    Fail(lfConnect, lastError, lastApi, address);
+}
+
+intptr_t Listen(int& port) {
+    StartWinsock();
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET)
+        Fail(lfConnect, WSAGetLastError(), "socket");
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<u_short>(port));
+    if (bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(s, 8) != 0) {
+        int err = WSAGetLastError();
+        closesocket(s);
+        Fail(lfConnect, err, "bind", "127.0.0.1:" + IntToStr(port));
+    }
+    int len = sizeof addr;
+    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
+    port = ntohs(addr.sin_port);
+    return static_cast<intptr_t>(s);
+}
+
+intptr_t Accept(intptr_t listener, unsigned timeoutMs) {
+    SOCKET l = static_cast<SOCKET>(listener);
+    if (!SelectFor(l, false, TDeadline(timeoutMs)))
+        return -1;
+    SOCKET s = accept(l, nullptr, nullptr);
+    if (s == INVALID_SOCKET)
+        return -1;
+    SetNoDelay(s);
+    return static_cast<intptr_t>(s);
 }
 
 void CloseSocket(intptr_t socket) {
@@ -131,23 +143,24 @@ void CloseSocket(intptr_t socket) {
 
 void SendAll(intptr_t socket, const char* data, int count, unsigned timeoutMs) {
     SOCKET s = static_cast<SOCKET>(socket);
+    const TDeadline deadline(timeoutMs);
     int done = 0;
     while (done < count) {
-        if (SelectFor(s, true, timeoutMs) == 0)
-            Fail(WSAETIMEDOUT, "send");
+        if (SelectFor(s, true, deadline) == 0)
+            Fail(lfSend, WSAETIMEDOUT, "send");
         int n = send(s, data + done, count - done, 0);
         if (n == SOCKET_ERROR) {
             int err = WSAGetLastError();
             if (err == WSAEWOULDBLOCK || err == WSAEINTR)
                 continue;
-            Fail(err, "send");
+            Fail(lfSend, err, "send");
         }
         done += n;
     }
 }
 
 bool WaitReadable(intptr_t socket, unsigned timeoutMs) {
-    return SelectFor(static_cast<SOCKET>(socket), false, timeoutMs) != 0;
+    return SelectFor(static_cast<SOCKET>(socket), false, TDeadline(timeoutMs)) != 0;
 }
 
 int Receive(intptr_t socket, char* buffer, int count) {
@@ -159,7 +172,7 @@ int Receive(intptr_t socket, char* buffer, int count) {
         return -1;
     if (err == WSAECONNRESET || err == WSAECONNABORTED || err == WSAENOTCONN || err == WSAESHUTDOWN)
         return 0;  // the peer dropped the connection
-    Fail(err, "recv");
+    Fail(lfReceive, err, "recv");
 }
 
 }  // namespace TcpOs

@@ -2,6 +2,7 @@
 #include <thread>
 
 #include "ecr/ModemPort.h"
+#include "platform/LineError.h"
 #include "platform/Os.h"
 #include "sim/HayesModem.h"
 #include "tests/link/LinkRig.h"
@@ -31,6 +32,12 @@ public:
 };
 TSerialSettings TRecordingDevice::lastSettings;
 int TRecordingDevice::opened = 0;
+
+// A serial line that takes no byte written.
+class TStuckDevice : public TRecordingDevice {
+public:
+    int Write(const char*, int, bool) override { return 0; }
+};
 
 struct TFactoryGuard {
     explicit TFactoryGuard(TSerialDeviceFactory f) { TMSerialPort::SetDeviceFactory(std::move(f)); }
@@ -99,7 +106,7 @@ TEST(Channel, SerialLineSetUpAsTheRegisterExpects) {
     ASSERT_EQ(sink.lines.size(), 2u);
     EXPECT_EQ(sink.lines[1].text, Msg(u8"Zamykanie portu komunikacyjnego"));
     EXPECT_EQ(sink.lines[1].state, LPV_Ok);
-    EXPECT_EQ(ch.FPort(), nullptr);
+    EXPECT_FALSE(ch.IsOpen());
     ch.ClosePort();  // closed already: nothing
     EXPECT_EQ(sink.lines.size(), 2u);
 }
@@ -114,10 +121,53 @@ TEST(Channel, SerialPortThatCannotOpen) {
 #else
     ch.cfg.portName = "/nonexistent/tty-velkora";
 #endif
-    EXPECT_FALSE(ErrorOf([&] { ch.OpenPort(); }).empty());
-    EXPECT_EQ(ch.FPort(), nullptr);
+    // In the user's words, with the system's reason after the port's name.
+    AnsiString error = ErrorOf([&] { ch.OpenPort(); });
+    AnsiString words = Msg(u8"Nie można otworzyć portu komunikacyjnego ") + ch.cfg.portName + ": ";
+    EXPECT_TRUE(StartsWith(error, words) && error.size() > words.size()) << error;
+    EXPECT_FALSE(ch.IsOpen());
     ASSERT_FALSE(sink.lines.empty());
     EXPECT_EQ(sink.lines.back().state, LPV_Error);
+}
+
+TEST(Channel, LineFailuresAreShownInTheUsersWords) {
+    const struct {
+        TLineFault fault;
+        const char* words;
+    } cases[] = {
+        {lfPortOpen, u8"Nie można otworzyć portu komunikacyjnego"},
+        {lfPortSetup, u8"Nie można skonfigurować portu komunikacyjnego"},
+        {lfPortWrite, u8"Błąd zapisu do portu komunikacyjnego"},
+        {lfPortWriteTimeout, u8"Przekroczono czas zapisu do portu komunikacyjnego"},
+        {lfPortRead, u8"Błąd odczytu z portu komunikacyjnego"},
+        {lfAddress, u8"Nieprawidłowy lub nieznany adres TCP/IP"},
+        {lfConnect, u8"Nie można nawiązać połączenia TCP/IP z"},
+        {lfSend, u8"Błąd wysyłania danych przez połączenie TCP/IP"},
+        {lfReceive, u8"Błąd odbioru danych z połączenia TCP/IP"},
+    };
+    for (const auto& c : cases) {
+        TFactoryGuard guard([&](const AnsiString& name) -> std::unique_ptr<TSerialDevice> {
+            throw ELineError(c.fault, name, "Access is denied. (5)");
+        });
+        TTestSink sink;
+        TLTools tools;
+        TEcrChannel ch(&sink, tools);
+        ch.cfg.cfgMedium = md_rs232;
+        ch.cfg.portName = "COM7";
+        EXPECT_EQ(ErrorOf([&] { ch.OpenPort(); }), Msg(c.words) + " COM7: Access is denied. (5)");
+        EXPECT_EQ(sink.lines.back().state, LPV_Error);
+    }
+    // On an open line: bytes the port does not take in time, and a line closed meanwhile.
+    TFactoryGuard guard([](const AnsiString&) { return std::make_unique<TStuckDevice>(); });
+    TTestSink sink;
+    TLTools tools;
+    TEcrChannel ch(&sink, tools);
+    ch.cfg.cfgMedium = md_rs232;
+    ch.cfg.portName = "COM7";
+    ch.OpenPort();
+    EXPECT_EQ(ErrorOf([&] { ch.SendData("\x05"); }), Msg(u8"Przekroczono czas zapisu do portu komunikacyjnego COM7"));
+    ch.ClosePort();
+    EXPECT_EQ(ErrorOf([&] { ch.SendData("\x05"); }), Msg(u8"Port komunikacyjny nie jest otwarty"));
 }
 
 TEST(Channel, TcpConnectionRefused) {
@@ -134,9 +184,9 @@ TEST(Channel, TcpConnectionRefused) {
     ch.cfg.ipAddress = "127.0.0.1";
     ch.cfg.ipPort = port;
     AnsiString error = ErrorOf([&] { ch.OpenPort(); });
-    EXPECT_TRUE(StartsWith(error, "Socket error: ")) << error;
-    EXPECT_EQ(ch.pSocket(), nullptr);
-    EXPECT_EQ(ch.pStream(), nullptr);
+    AnsiString words = Msg(u8"Nie można nawiązać połączenia TCP/IP z ") + "127.0.0.1:" + IntToStr(port) + ": ";
+    EXPECT_TRUE(StartsWith(error, words) && error.size() > words.size()) << error;
+    EXPECT_FALSE(ch.IsOpen());
     ASSERT_EQ(sink.lines.size(), 1u);
     EXPECT_EQ(sink.lines[0].text, Msg(u8"Nawiązywanie połączenia TCP/IP"));
     EXPECT_EQ(sink.lines[0].state, LPV_Error);
@@ -144,13 +194,12 @@ TEST(Channel, TcpConnectionRefused) {
 
 TEST(Channel, TcpOpenAndClose) {
     TLinkRig rig(TMediumKind::Tcp);
-    ASSERT_NE(rig.channel.pSocket(), nullptr);
+    ASSERT_TRUE(rig.channel.IsOpen());
     ASSERT_EQ(rig.sink.lines.size(), 1u);
     EXPECT_EQ(rig.sink.lines[0].state, LPV_Ok);
     rig.channel.OpenPort();  // open already
     rig.channel.ClosePort();
-    EXPECT_EQ(rig.channel.pSocket(), nullptr);
-    EXPECT_EQ(rig.channel.pStream(), nullptr);
+    EXPECT_FALSE(rig.channel.IsOpen());
     ASSERT_EQ(rig.sink.lines.size(), 2u);
     EXPECT_EQ(rig.sink.lines[1].text, Msg(u8"Zamykanie połączenia TCP/IP"));
     EXPECT_EQ(rig.sink.lines[1].state, LPV_Ok);
@@ -257,13 +306,13 @@ TEST(Channel, ModemLineCarriesTheProtocol) {
         ch.cfg.modemPhone = "555123";
         ch.cfg.modemTimeout = 60;
         ch.OpenPort();
-        ASSERT_NE(ch.FPort(), nullptr);
-        EXPECT_TRUE(ch.FPort()->ConnectedViaModem);
+        ASSERT_TRUE(ch.IsOpen());
+        EXPECT_TRUE(modem->CallUp());
         TEcrLink link(ch);
         TEcrTransfers transfers(link);
         EXPECT_EQ(transfers.ReadPacketSingle("P", rm_notresetting, 0, 0), Packet("P01"));
         ch.ClosePort();
-        EXPECT_EQ(ch.FPort(), nullptr);
+        EXPECT_FALSE(ch.IsOpen());
         EXPECT_EQ(sink.lines.back().text, Msg(u8"Zamykanie portu komunikacyjnego"));
     }
     bool dialled = false, hungUp = false;
@@ -282,8 +331,9 @@ TEST(Channel, TcpWithoutAnAddressFails) {
     TEcrChannel ch(&sink, tools);
     ch.cfg.cfgMedium = md_tcpip;
     ch.cfg.ipPort = 4001;
-    EXPECT_TRUE(StartsWith(ErrorOf([&] { ch.OpenPort(); }), "Socket error: "));
-    EXPECT_EQ(ch.pSocket(), nullptr);
+    AnsiString error = ErrorOf([&] { ch.OpenPort(); });
+    EXPECT_TRUE(StartsWith(error, Msg(u8"Nieprawidłowy lub nieznany adres TCP/IP :4001"))) << error;
+    EXPECT_FALSE(ch.IsOpen());
 }
 
 // A register on a real serial port (for instance Wine's COM7 linked to the pseudo-terminal

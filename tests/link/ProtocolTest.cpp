@@ -345,6 +345,40 @@ TEST_P(LinkTest, WackBytesAreBounded) {
               Msg(u8"Kasa niespodziewanie przestała przesyłać pakiety danych"));
 }
 
+TEST_P(LinkTest, TrippedBoundsAreLoggedAsWhatHappened) {
+    const struct {
+        const char* fault;
+        const char* logged;
+        bool answer;  // the fault hits the answer to a line request (ReadData), not a frame
+    } cases[] = {
+        {"badcheck,frame=1,count=0", "<too many NAKed frames>", false},
+        {"garbage,frame=1,value=40", "<too many stray bytes>", false},
+        {"wack,frame=1,value=30", "<too many WACK>", false},
+        {"wack,at=enq,value=30", "<too many WACK>", true},
+    };
+    for (const auto& c : cases) {
+        rig = std::make_unique<TLinkRig>(GetParam());
+        rig->StartLog(AnsiString("velkora-link-bound-") + MediumName(GetParam()) + ".txt");
+        rig->state->AddRecord("x", "data");
+        rig->link.maxNakFrames = 3;
+        rig->link.maxIgnoredBytes = 20;
+        rig->channel.cfg.maxWackInRow = 20;
+        rig->sim.AddFault(c.fault);
+        if (c.answer) {
+            rig->channel.SendData(AnsiString(1, EcrByte::ENQ));
+            char ack = 0;
+            EXPECT_EQ(rig->channel.ReadData(&ack, 1), 0) << c.fault;
+        } else {
+            EXPECT_EQ(ErrorOf([&] { rig->ReadAll("x", rm_notresetting, -1, -1); }),
+                      Msg(u8"Kasa niespodziewanie przestała przesyłać pakiety danych"))
+                << c.fault;
+        }
+        AnsiString log = rig->LogText();
+        EXPECT_NE(log.find(AnsiString(" <- ") + c.logged + "\r\n"), AnsiString::npos) << c.fault;
+        EXPECT_EQ(log.find("<timeout>"), AnsiString::npos) << c.fault;
+    }
+}
+
 TEST_P(LinkTest, WackBeforeAcknowledgementsIsWaitedFor) {
     rig->sim.AddFault("wack,at=any,count=0,value=3");
     EXPECT_EQ(rig->transfers.ReadPacketSingle("p", rm_notresetting, 0, 0), Packet(kStatus));
