@@ -23,7 +23,7 @@ void TQxNovitusECRAction::TestConnection() {
     OpenPort();
     try {
         MsgAdd(NvTxt(kCls, method, "Odczytko", u8"Odczyt konfiguracji"), LPV_None, 100);
-        const AnsiString packet = ReadPacketSingle("p", rm_notresetting, 0, 0);
+        const AnsiString packet = transfers.ReadPacketSingle("p", rm_notresetting, 0, 0);
         MsgS(LPV_Ok);
         if (packet.size() < 60)
             throw Exception(NvTxt(kCls, method, "Exception", u8"Pakiet \"p\" z kasy ma nieodpowiednią długość: ", 1) +
@@ -72,7 +72,7 @@ void TQxNovitusECRAction::TestConnection() {
 bool TQxNovitusECRAction::CheckNumber() {
     if (cfgIdControl == 0) return true;
     MsgAdd(NvTxt(kCls, "CheckNumber", "Odczytnu", u8"Odczyt numeru kasy"), LPV_None, 100);
-    const AnsiString packet = ReadPacketSingle("P", rm_notresetting, 0, 0);
+    const AnsiString packet = transfers.ReadPacketSingle("P", rm_notresetting, 0, 0);
     MsgS(LPV_Ok);
     const int number = packet.size() >= 4 ? RegisterNumber(static_cast<unsigned char>(packet[3])) : -1;
     MsgAdd(NvTxt(kCls, "CheckNumber", "kasaonum", u8" - kasa o numerze: ") + IntToStr(number), LPV_None, 100);

@@ -2,7 +2,6 @@
 
 #include "codes/KartaRab.h"
 #include "driver/NovitusTexts.h"
-#include "exchange/ImpBuf.h"
 #include "platform/DateTools.h"
 #include "platform/Exceptions.h"
 #include "platform/Os.h"
@@ -12,17 +11,11 @@ const char* const kCls = "TQxNovitusECRAction";
 
 }  // namespace
 
-TQxNovitusECRAction::TQxNovitusECRAction(TQxHostLink* library, void* handle) : QxAction(library, handle) {
-    imp_bufs.reserve(360);
-}
+TQxNovitusECRAction::TQxNovitusECRAction(TQxHostLink* library, void* handle) : QxAction(library, handle) {}
 
 TQxNovitusECRAction::~TQxNovitusECRAction() {
     try {
         channel.ClosePort();
-    } catch (...) {
-    }
-    try {
-        ImpBufsDelete();
     } catch (...) {
     }
 }
@@ -43,13 +36,6 @@ void TQxNovitusECRAction::OpenPort() {
 }
 
 void TQxNovitusECRAction::ClosePort() { channel.ClosePort(); }
-
-TMBaudRate TQxNovitusECRAction::Speed() {
-    channel.cfg.speed = ParamAsInt("NovitusECRSpeed");
-    return channel.Speed();
-}
-
-void TQxNovitusECRAction::ImpBufsDelete() { imp_bufs.clear(); }
 
 AnsiString TQxNovitusECRAction::FNameLOG() { return FKatalogWymiany + "import.log"; }
 

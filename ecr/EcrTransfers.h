@@ -27,7 +27,6 @@ public:
     static AnsiString StartPacketData(TKind kind, const AnsiString& dataType, e_Resetting resetting,
                                       long rangeBeg, long rangeEnd);
 
-    TEcrLink& Link() const { return FLink; }
 
     // Packets a single-packet read takes before it gives up on a register that never ends.
     int maxSinglePackets = 1000;

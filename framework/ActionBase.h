@@ -31,17 +31,12 @@ public:
     virtual AnsiString WlasciwosciUrzadzenia(int property);
     virtual int IleMaxStawekKolejnych();
 
-    TQxHostLink* GetLibrary() const { return FLibrary; }
     TMLgExtTools* GetLgLink() override;
     void UstawParametrOperacji(int parameter) { FOperParam = parameter; }
-    int GetOperParam() const { return FOperParam; }
     const std::vector<AnsiString>& GetFormatyWazone();
 
     int GetIdUrzadzenia() const { return FIdUrzadzenia; }
     int GetNrUrzadzenia() const { return FNrUrzadzenia; }
-    const AnsiString& GetNazwaUrzadzenia() const { return FNazwaUrzadzenia; }
-    const AnsiString& GetNazwaStanowiska() const { return FNazwaStanowiska; }
-    const AnsiString& GetKatalogWymiany() const { return FKatalogWymiany; }
 
     // Parameters.
     AnsiString WartoscParametru(const AnsiString& name);
@@ -92,7 +87,6 @@ public:
     // Progress state of the line added by the latest MsgAdd (read by tests and subclasses).
     LPVState GetLastState() const { return FLastState; }
     int GetLastMax() const { return FLastMax; }
-    int GetLastProgress() const { return FLastProgress; }
 
 protected:
     // Texts of the operation framework, translated through the library's service.

@@ -12,7 +12,6 @@ public:
     // Raises Exception with the system's text when the library cannot be loaded.
     void Load(const AnsiString& path);
     void Unload();
-    bool Loaded() const { return FHandle != nullptr; }
     // Null when the library has no such export.
     void* Symbol(const char* name) const;
 

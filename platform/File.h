@@ -17,7 +17,6 @@ public:
     TMFile& operator=(const TMFile&) = delete;
 
     void SetPath(const AnsiString& path) { FPath = path; }
-    const AnsiString& GetPath() const { return FPath; }
     void SetReadOnly(bool readOnly) { FReadOnly = readOnly; }
     // Opens the file (binary); when not read-only a missing file is created. An open file is
     // closed first. Raises EMException (EM_FILE_ERROR) naming the path and the system's error.

@@ -24,7 +24,6 @@ public:
     ELineError(TLineFault fault, const AnsiString& subject, const AnsiString& reason);
 
     TLineFault Fault() const { return FFault; }
-    const AnsiString& Subject() const { return FSubject; }
     const AnsiString& Reason() const { return FReason; }
     // The message with what in place of the technical wording: what, the subject, ": " and
     // the reason.

@@ -68,7 +68,6 @@ public:
     virtual ~TMSerialPort();
 
     void SetPortName(const AnsiString& name) { FSettings.portName = name; }
-    const AnsiString& GetPortName() const { return FSettings.portName; }
     void SetBaudRate(TMBaudRate rate) { FSettings.baudRate = rate; }
     void SetByteSize(TMByteSize size) { FSettings.byteSize = size; }
     void SetStopBits(TMStopBits bits) { FSettings.stopBits = bits; }
@@ -76,7 +75,6 @@ public:
     void SetBufSize(int index, unsigned bytes);
     // index 0 read interval, 1 read per byte, 2 read constant, 3 write per byte, 4 write constant
     void SetTo(int index, unsigned milliseconds);
-    const TSerialSettings& Settings() const { return FSettings; }
 
     void SetActive(bool active);
     bool GetActive() const { return FDevice != nullptr; }

@@ -17,12 +17,9 @@ public:
     TClientSocket& operator=(const TClientSocket&) = delete;
 
     void SetHost(const AnsiString& host) { FHost = host; }
-    const AnsiString& GetHost() const { return FHost; }
     void SetPort(int port) { FPort = port; }
-    int GetPort() const { return FPort; }
     // Only blocking clients are supported; the value is kept for the caller's benefit.
     void SetClientType(TClientType type) { FClientType = type; }
-    TClientType GetClientType() const { return FClientType; }
     // Time allowed for establishing the connection, in milliseconds.
     void SetConnectTimeout(unsigned milliseconds) { FConnectTimeout = milliseconds; }
 
@@ -52,7 +49,6 @@ public:
     TWinSocketStream(const TWinSocketStream&) = delete;
     TWinSocketStream& operator=(const TWinSocketStream&) = delete;
 
-    unsigned GetTimeOut() const { return FTimeOut; }
 
     // Writes all bytes; raises on error or when the peer takes none within the time-out.
     int Write(const char* buffer, int count);

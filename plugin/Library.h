@@ -29,7 +29,6 @@ public:
     static AnsiString TekstListyParametru(const AnsiString& name, int index);
 
     void RejestrujCallback(void* function, int number);
-    void* GetArg1() const { return FArg1; }
 
     // TQxHostLink: the callback wrappers.
     TMLgExtTools* GetLgLink() override { return FLgLink.get(); }

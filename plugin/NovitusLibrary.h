@@ -9,7 +9,4 @@ public:
     bool PokazOkno(TQxActionBase* action, int window, int flag, int* code, char* name) override;
     void WeryfikujTypSesji(void* session, const AnsiString& sessionName) override;
     void PodtrzymajSesje(void** session, AnsiString& sessionName, int value, bool close) override;
-
-    // The owner window of the driver's dialogs (the host's window given at registration).
-    void* FOwnerWindow = nullptr;
 };

@@ -1,5 +1,6 @@
 // The driver's parameters as the host lists and edits them, with their value lists.
 #include <cstring>
+#include <initializer_list>
 
 #include "driver/NovitusTexts.h"
 #include "ecr/LTools.h"
@@ -190,52 +191,77 @@ int TQxLibrary::Parametr(int group, int index, AnsiString& name, AnsiString& des
     return row.kind;
 }
 
+namespace {
+struct ListItem {
+    const char* text;
+    bool translate;
+};
+struct ValueList {
+    const char* key;  // the list's part of the translation key
+    std::initializer_list<const char*> parameters;
+    std::initializer_list<ListItem> items;
+};
+
+const ValueList kLists[] = {
+    {"Port",
+     {"NOVITUSECRPORT"},
+     {{u8"PLIK", true},
+      {"TCP/IP", false},
+      {"COM1", false},
+      {"COM2", false},
+      {"COM3", false},
+      {"COM4", false},
+      {"COM5", false},
+      {"COM6", false},
+      {"COM7", false},
+      {"COM8", false},
+      {"COM9", false}}},
+    {"Speed",
+     {"NOVITUSECRSPEED"},
+     {{"1200", false},
+      {"2400", false},
+      {"4800", false},
+      {"9600", false},
+      {"19200", false},
+      {"38400", false},
+      {"57600", false},
+      {"115200", false}}},
+    {"NieTak",
+     {"NOVITUSECRDEDBUG", "NOVITUSECRDOKPLU", "NOVITUSECRIMPORTSALE", "NOVITUSECRIMPORTORDERS",
+      "NOVITUSECRIMPORTCASHIER", "NOVITUSECRRESETBUFFER", "NOVITUSECRPRICEOPEND41", "NOVITUSECRPROGEURO",
+      "NOVITUSECRNOITNOCON", "NOVITUSECRCHECKZEROES", "NOVITUSECRPLUAUTOREPEAT", "NOVITUSECRCASHREPORT",
+      "NOVITUSECRPRECLEAR", "NOVITUSECRIDCONTROL", "NOVITUSECRSENDUNITS"},
+     {{u8"Nie", true}, {u8"Tak", true}}},
+    {"PoziomCe",
+     {"POZIOMCEN"},
+     {{u8"Detaliczna", true}, {u8"Hurtowa", true}, {u8"Nocna", true}, {u8"Dodatkowa", true}}},
+    {"Receipts",
+     {"NOVITUSECRRECEIPTS"},
+     {{u8"Brak", true}, {u8"Tylko karty stałego klienta", true}, {u8"Paragony szczegółowe", true}}},
+    {"OrdersAs",
+     {"NOVITUSECRORDERSAS"},
+     {{u8"Zamówienie do dostawcy (ZAM)", true}, {u8"Zamówienie od odbiorcy (ZAM_ODB)", true}}},
+    {"ExpKeyCo",
+     {"NOVITUSECREXPKEYCODE"},
+     {{u8"nie eksportuj", true},
+      {u8"z pola Opis 1", true},
+      {u8"z pola Opis 2", true},
+      {u8"z pola Opis 3", true},
+      {u8"z pola Opis 4", true}}},
+    {"SaleSour", {"NOVITUSECRSALESOURCE"}, {{u8"Liczniki sprzedaży", true}, {u8"Bufor paragonów", true}}},
+};
+}  // namespace
+
 AnsiString TQxLibrary::TekstListyParametru(const AnsiString& name, int index) {
     const AnsiString n = UpperCase(Trim(name));
     if (n.empty() || index < 0) return "";
-    struct Item {
-        const char* text;
-        bool translate;
-    };
-    std::vector<Item> items;
-    const char* list = "";  // the list's part of the translation key
-    if (n == "NOVITUSECRPORT") {
-        list = "Port";
-        items = {{u8"PLIK", true}, {"TCP/IP", false}, {"COM1", false}, {"COM2", false}, {"COM3", false},
-                 {"COM4", false},  {"COM5", false},   {"COM6", false}, {"COM7", false}, {"COM8", false},
-                 {"COM9", false}};
-    } else if (n == "NOVITUSECRSPEED") {
-        list = "Speed";
-        items = {{"1200", false},  {"2400", false},  {"4800", false},  {"9600", false},
-                 {"19200", false}, {"38400", false}, {"57600", false}, {"115200", false}};
-    } else if (n == "NOVITUSECRDEDBUG" || n == "NOVITUSECRDOKPLU" || n == "NOVITUSECRIMPORTSALE" ||
-               n == "NOVITUSECRIMPORTORDERS" || n == "NOVITUSECRIMPORTCASHIER" || n == "NOVITUSECRRESETBUFFER" ||
-               n == "NOVITUSECRPRICEOPEND41" || n == "NOVITUSECRPROGEURO" || n == "NOVITUSECRNOITNOCON" ||
-               n == "NOVITUSECRCHECKZEROES" || n == "NOVITUSECRPLUAUTOREPEAT" || n == "NOVITUSECRCASHREPORT" ||
-               n == "NOVITUSECRPRECLEAR" || n == "NOVITUSECRIDCONTROL" || n == "NOVITUSECRSENDUNITS") {
-        list = "NieTak";
-        items = {{u8"Nie", true}, {u8"Tak", true}};
-    } else if (n == "POZIOMCEN") {
-        list = "PoziomCe";
-        items = {{u8"Detaliczna", true}, {u8"Hurtowa", true}, {u8"Nocna", true}, {u8"Dodatkowa", true}};
-    } else if (n == "NOVITUSECRRECEIPTS") {
-        list = "Receipts";
-        items = {{u8"Brak", true}, {u8"Tylko karty stałego klienta", true}, {u8"Paragony szczegółowe", true}};
-    } else if (n == "NOVITUSECRORDERSAS") {
-        list = "OrdersAs";
-        items = {{u8"Zamówienie do dostawcy (ZAM)", true}, {u8"Zamówienie od odbiorcy (ZAM_ODB)", true}};
-    } else if (n == "NOVITUSECREXPKEYCODE") {
-        list = "ExpKeyCo";
-        items = {{u8"nie eksportuj", true},
-                 {u8"z pola Opis 1", true},
-                 {u8"z pola Opis 2", true},
-                 {u8"z pola Opis 3", true},
-                 {u8"z pola Opis 4", true}};
-    } else if (n == "NOVITUSECRSALESOURCE") {
-        list = "SaleSour";
-        items = {{u8"Liczniki sprzedaży", true}, {u8"Bufor paragonów", true}};
+    for (const ValueList& list : kLists) {
+        for (const char* parameter : list.parameters) {
+            if (n != parameter) continue;
+            if (static_cast<size_t>(index) >= list.items.size()) return "";
+            const ListItem& item = list.items.begin()[index];
+            return item.translate ? NvListText(list.key, index, item.text) : AnsiString(item.text);
+        }
     }
-    if (index >= static_cast<int>(items.size())) return "";
-    const Item& item = items[static_cast<size_t>(index)];
-    return item.translate ? NvListText(list, index, item.text) : AnsiString(item.text);
+    return "";
 }

@@ -363,7 +363,6 @@ void THayesModem::CarryData(const AnsiString& bytes, uint32_t now) {
     FLastDataTick = now;
     // With no carrier nobody is listening at the far end.
     if (!FCarrier || Diff(now, FCarrierAt) < 0) return;
-    FDataToRemote += bytes;
     if (!FDataPath) return;
     AnsiString answer = FDataPath(bytes);
     if (!answer.empty()) Enqueue(answer, now + FDataLatencyMs);

@@ -77,7 +77,6 @@ public:
     void SetFactoryProfile(bool echo, bool verbose);
     // Delay of command answers after the command's CR, and of the register's answers.
     void SetCommandDelay(unsigned milliseconds) { FCommandDelayMs = milliseconds; }
-    void SetDataLatency(unsigned milliseconds) { FDataLatencyMs = milliseconds; }
     // The far side hangs up: carrier drops and "NO CARRIER" is reported.
     void RemoteHangUp();
     // Bytes that appear on the line as if sent by the modem at the present instant.
@@ -95,10 +94,8 @@ public:
     // Command lines received (without CR), and "+++" for every escape that took effect.
     const std::vector<AnsiString>& Commands() const { return FCommands; }
     const AnsiString& Written() const { return FWritten; }           // every byte from the driver
-    const AnsiString& DataToRemote() const { return FDataToRemote; }  // bytes carried to the register
     const AnsiString& LastPortName() const { return FPortName; }
     const TSerialSettings& LastSettings() const { return FSettings; }
-    const TSerialTimeouts& Timeouts() const { return FTimeouts; }
     int OpenCount() const { return FOpenCount; }
     uint32_t LastConnectTick() const { return FConnectTick; }
 
@@ -186,5 +183,4 @@ private:
 
     std::vector<AnsiString> FCommands;
     AnsiString FWritten;
-    AnsiString FDataToRemote;
 };

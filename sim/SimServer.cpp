@@ -39,7 +39,6 @@ void TSimTcpServer::Run(bool once) {
         intptr_t client = TcpOs::Accept(FListen, kPollMs);
         if (client == -1)
             continue;
-        ++FSessions;
         Serve(client);
         TcpOs::CloseSocket(client);
         if (once)

@@ -39,14 +39,12 @@ public:
     int Port() const { return FPort; }
     // Serves connections one at a time.
     void Run(bool once) override;
-    int Sessions() const { return FSessions; }
 
 private:
     void Serve(intptr_t client);
     TRegisterSim& FSim;
     intptr_t FListen = -1;
     int FPort = 0;
-    std::atomic<int> FSessions{0};
 };
 
 class TSimPty : public TSimService {
