@@ -169,8 +169,11 @@ TEST_F(Operations, CallbacksReceiveBothHandles) {
     const THostCall* msg = host->LastCall(12);
     ASSERT_NE(msg, nullptr);
     EXPECT_EQ(msg->args[0], "2");
-    for (const THostCall& call : host->calls)
-        if (call.number != 34) EXPECT_EQ(call.arg2, host->arg2) << "callback " << call.number;
+    for (const THostCall& call : host->calls) {
+        if (call.number != 34) {
+            EXPECT_EQ(call.arg2, host->arg2) << "callback " << call.number;
+        }
+    }
 }
 
 TEST_F(Operations, TranslatedTextsComeFromTheHostsLookup) {
