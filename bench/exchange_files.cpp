@@ -40,15 +40,14 @@ std::string MakeExportFile() {
         const unsigned price = 100 + rng() % 100000;
         const long long code = 5900000000000LL + static_cast<long long>(rng() % 9999999);
         if (i % 2 == 0)
-            std::snprintf(line, sizeof line,
-                          "PLU;%d;0;%lld;Towar numer %d;%u;%u;%u;%u;23;1;F;0;F;F;T;;;%d;%s\r\n", i + 1, code, i,
-                          price, price - 10, price + 10, price + 5, i % 50, kStatus[i % 4]);
+            std::snprintf(line, sizeof line, "PLU;%d;0;%lld;Towar numer %d;%u;%u;%u;%u;23;1;F;0;F;F;T;;;%d;%s\r\n",
+                          i + 1, code, i, price, price - 10, price + 10, price + 5, i % 50, kStatus[i % 4]);
         else
             std::snprintf(line, sizeof line,
                           "PLU;%d;%d;%lld;Towar wazony %d;%u;%u;%u;%u;8;2;T;3;T;F;F;;;%d;%s;opis 1;opis 2;"
                           "10.89.11;;0;-1;%d;;;0;800;Pelna nazwa towaru %d;1;\r\n",
-                          i + 1, i % 3, code, i, price, price, price, price, i % 50, kStatus[i % 4],
-                          i % 3 ? 1000 : 500, i);
+                          i + 1, i % 3, code, i, price, price, price, price, i % 50, kStatus[i % 4], i % 3 ? 1000 : 500,
+                          i);
         out << line;
     }
     out << "OPER;1;Kowalski;3;ID1;K1\r\nWAL;EUR;Euro;431;T;N\r\nASS;1;Nabial\r\n";
@@ -65,8 +64,7 @@ void BM_ReadExportFile(benchmark::State& state) {
         QxExpBuf buf(nullptr);
         buf.ReadFromFile(path, false, -1);
         benchmark::DoNotOptimize(buf.il_rec);
-        if (buf.il_rec != kGoods)
-            state.SkipWithError("not every goods line was read");
+        if (buf.il_rec != kGoods) state.SkipWithError("not every goods line was read");
     }
     state.SetItemsProcessed(state.iterations() * kGoods);
 }
@@ -81,8 +79,7 @@ std::string GoodsCode(int i) {
 // the same goods and feed the sales.
 void FillImportBuffer(QxImpBuf& buf) {
     std::mt19937 rng(7);
-    for (int i = 0; i < kGoods; ++i)
-        buf.AddToPlu(GoodsCode(i), 1000 + rng() % 5000, 100 + rng() % 10000, id_barcode);
+    for (int i = 0; i < kGoods; ++i) buf.AddToPlu(GoodsCode(i), 1000 + rng() % 5000, 100 + rng() % 10000, id_barcode);
     const double day = TdtTools(2025, 3, 14).Value();
     for (int r = 0; r < kReceipts; ++r) {
         auto* par = new QVRParagon;
@@ -92,8 +89,7 @@ void FillImportBuffer(QxImpBuf& buf) {
         for (int p = 0; p < kPositionsPerReceipt; ++p) {
             auto* pos = new QVRPosition;
             pos->Fplu = static_cast<int>(rng() % 100);
-            if (p != 0)
-                pos->Fkod = GoodsCode(static_cast<int>(rng() % kGoods));
+            if (p != 0) pos->Fkod = GoodsCode(static_cast<int>(rng() % kGoods));
             pos->Filosc = 1000;
             pos->Fwartosc = 100 + rng() % 5000;
             pos->Frabat = 0;
@@ -135,8 +131,7 @@ void BM_WriteImportFile(benchmark::State& state) {
     const int lines = buf.CountPlu();
     const std::string path = BenchDir() + "kasa.imp";
     TVirtualClock virtualClock;
-    if (state.range(0) == 1)
-        SetClock(&virtualClock);
+    if (state.range(0) == 1) SetClock(&virtualClock);
     for (auto _ : state) {
         buf.Save(path, true);
     }

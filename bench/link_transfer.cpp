@@ -76,8 +76,7 @@ struct TDriverRig {
 
 void BM_DriverRead(benchmark::State& state) {
     TDriverRig rig;
-    for (int i = 0; i < kRecords; ++i)
-        rig.sim.State().AddRecord("U", ReadRecord(i));
+    for (int i = 0; i < kRecords; ++i) rig.sim.State().AddRecord("U", ReadRecord(i));
     long long records = 0;
     double seconds = 0;
     for (auto _ : state) {
@@ -87,14 +86,12 @@ void BM_DriverRead(benchmark::State& state) {
         for (;;) {
             bool eot = false;
             AnsiString p = rig.link.ReadPacketNext(eot);
-            if (eot)
-                break;
+            if (eot) break;
             benchmark::DoNotOptimize(p);
             ++n;
         }
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        if (n != kRecords)
-            state.SkipWithError("short read");
+        if (n != kRecords) state.SkipWithError("short read");
         records += n;
     }
     Record(state, "read/driver", seconds, records);
@@ -103,15 +100,13 @@ void BM_DriverRead(benchmark::State& state) {
 void BM_DriverWrite(benchmark::State& state) {
     TDriverRig rig;
     std::vector<AnsiString> records;
-    for (int i = 0; i < kRecords; ++i)
-        records.push_back(GoodsRecord(i));
+    for (int i = 0; i < kRecords; ++i) records.push_back(GoodsRecord(i));
     long long sent = 0;
     double seconds = 0;
     for (auto _ : state) {
         auto t0 = std::chrono::steady_clock::now();
         rig.transfers.BeginWrite("I#00");
-        for (const AnsiString& r : records)
-            rig.link.SendPacket(r);
+        for (const AnsiString& r : records) rig.link.SendPacket(r);
         rig.link.ResetCommunication();
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         sent += kRecords;
@@ -148,15 +143,13 @@ public:
         }
     }
     char Byte() {
-        if (FPos == FLen)
-            Fill();
+        if (FPos == FLen) Fill();
         return FBuf[FPos++];
     }
 
 private:
     void Fill() {
-        if (FPos == FLen)
-            FPos = FLen = 0;
+        if (FPos == FLen) FPos = FLen = 0;
         if (FPos > 0) {
             std::memmove(FBuf, FBuf + FPos, FLen - FPos);
             FLen -= FPos;
@@ -170,8 +163,7 @@ private:
                 FLen += static_cast<size_t>(n);
                 return;
             }
-            if (n == 0)
-                throw Exception("bare peer closed");
+            if (n == 0) throw Exception("bare peer closed");
         }
     }
     intptr_t FSocket;
@@ -199,8 +191,7 @@ struct TBareRig {
 void BM_BareRead(benchmark::State& state) {
     TBareRig rig;
     std::vector<AnsiString> frames;
-    for (int i = 0; i < kRecords; ++i)
-        frames.push_back(TRegisterSim::Frame(ReadRecord(i)));
+    for (int i = 0; i < kRecords; ++i) frames.push_back(TRegisterSim::Frame(ReadRecord(i)));
     std::atomic<int> rounds{0};
     std::atomic<bool> stop{false};
     // The register side: a frame, then the driver's ACK, for every record.
@@ -208,8 +199,7 @@ void BM_BareRead(benchmark::State& state) {
         TBareReader in(rig.server);
         try {
             while (!stop) {
-                if (in.Byte() != '\x05')
-                    continue;  // a round starts with ENQ
+                if (in.Byte() != '\x05') continue;  // a round starts with ENQ
                 for (const AnsiString& f : frames) {
                     TcpOs::SendAll(rig.server, f.data(), static_cast<int>(f.size()), 5000);
                     in.Byte();
@@ -244,8 +234,7 @@ void BM_BareRead(benchmark::State& state) {
 void BM_BareWrite(benchmark::State& state) {
     TBareRig rig;
     std::vector<AnsiString> frames;
-    for (int i = 0; i < kRecords; ++i)
-        frames.push_back(TRegisterSim::Frame(GoodsRecord(i)));
+    for (int i = 0; i < kRecords; ++i) frames.push_back(TRegisterSim::Frame(GoodsRecord(i)));
     std::atomic<bool> stop{false};
     // The register side: every frame acknowledged.
     std::thread peer([&] {
@@ -286,17 +275,15 @@ BENCHMARK(BM_BareWrite)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     for (const char* kind : {"read", "write"}) {
         auto d = gRates.find(std::string(kind) + "/driver");
         auto b = gRates.find(std::string(kind) + "/bare");
-        if (d == gRates.end() || b == gRates.end())
-            continue;
-        std::printf("%-5s transfer: driver %.0f records/s, bare %.0f records/s, driver / bare %.2f\n", kind,
-                    d->second, b->second, b->second > 0 ? d->second / b->second : 0.0);
+        if (d == gRates.end() || b == gRates.end()) continue;
+        std::printf("%-5s transfer: driver %.0f records/s, bare %.0f records/s, driver / bare %.2f\n", kind, d->second,
+                    b->second, b->second > 0 ? d->second / b->second : 0.0);
     }
     return 0;
 }

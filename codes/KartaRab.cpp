@@ -8,15 +8,12 @@ namespace {
 
 const char* const kContext = "brevant_KartaRab";
 
-bool Has(const AnsiString& mask, char c) {
-    return mask.find(c) != AnsiString::npos;
-}
+bool Has(const AnsiString& mask, char c) { return mask.find(c) != AnsiString::npos; }
 
 // Length of the run of c that begins at its first occurrence; 0 when absent.
 int RunAt(const AnsiString& mask, size_t start, char c) {
     int n = 0;
-    for (size_t k = start; k < mask.size() && mask[k] == c; ++k)
-        ++n;
+    for (size_t k = start; k < mask.size() && mask[k] == c; ++k) ++n;
     return n;
 }
 
@@ -38,9 +35,7 @@ AnsiString Fit(AnsiString text, int length, e_just cutSide) {
 
 }  // namespace
 
-TKartaRab::TKartaRab() : TermWaznKarty(0.0) {
-    Czysc();
-}
+TKartaRab::TKartaRab() : TermWaznKarty(0.0) { Czysc(); }
 
 void TKartaRab::Czysc() {
     Przedrostek = 0;
@@ -66,18 +61,25 @@ void TKartaRab::SprawdzPoprawnoscWzorca(const AnsiString& mask, TMLgExtTools* tr
     for (size_t k = 0; k < mask.size(); ++k) {
         const char c = mask[k];
         switch (c) {
-            case 'D': case 'M': case 'Y': case 'd': case 'k': case 'm': case 'r': case 's': case 'y':
-                continue;
+            case 'D':
+            case 'M':
+            case 'Y':
+            case 'd':
+            case 'k':
+            case 'm':
+            case 'r':
+            case 's':
+            case 'y': continue;
             case 'x':
-                if (k + 1 == 13)
-                    continue;
+                if (k + 1 == 13) continue;
                 throw Exception(Tr(translation, kContext, cls, method, "x",
-                                   u8"TKartaRab: cyfra kontrolna EAN13 (literka 'x' w formacie karty) może być tylko na 13 miejscu, albo wcale"));
+                                   u8"TKartaRab: cyfra kontrolna EAN13 (literka 'x' w formacie karty) może być tylko "
+                                   u8"na 13 miejscu, albo wcale"));
             default:
-                if (c >= '0' && c <= '9')
-                    continue;
-                throw Exception(Tr(translation, kContext, cls, method, "znaki",
-                                   u8"TKartaRab: niedopuszczalne znaki w formacie karty - używaj tylko 0-9 oraz skymdYMDrx"));
+                if (c >= '0' && c <= '9') continue;
+                throw Exception(
+                    Tr(translation, kContext, cls, method, "znaki",
+                       u8"TKartaRab: niedopuszczalne znaki w formacie karty - używaj tylko 0-9 oraz skymdYMDrx"));
         }
     }
     if (!Has(mask, 'k'))
@@ -99,12 +101,11 @@ AnsiString TKartaRab::Poskladaj(const AnsiString& mask, TMLgExtTools* translatio
     const AnsiString prefix = Fit(Format("%d", Przedrostek), SectionLength(mask, 's'), right);
     const AnsiString customer = Fit(KodKarty, SectionLength(mask, 'k'), right);
     const AnsiString level = Fit(Format("%d", PoziomRabatu), SectionLength(mask, 'r'), right);
-    const AnsiString yearText = Fit(Format("%hu", static_cast<unsigned short>(year)), yearLen,
-                                    yearUpper ? right : left);
-    const AnsiString monthText = Fit(Format("%hu", static_cast<unsigned short>(month)), monthLen,
-                                     monthUpper ? right : left);
-    const AnsiString dayText = Fit(Format("%hu", static_cast<unsigned short>(day)), dayLen,
-                                   dayUpper ? right : left);
+    const AnsiString yearText =
+        Fit(Format("%hu", static_cast<unsigned short>(year)), yearLen, yearUpper ? right : left);
+    const AnsiString monthText =
+        Fit(Format("%hu", static_cast<unsigned short>(month)), monthLen, monthUpper ? right : left);
+    const AnsiString dayText = Fit(Format("%hu", static_cast<unsigned short>(day)), dayLen, dayUpper ? right : left);
 
     AnsiString code;
     // Each section is written where its run begins; the walk resumes after it.
@@ -114,9 +115,12 @@ AnsiString TKartaRab::Poskladaj(const AnsiString& mask, TMLgExtTools* translatio
             case 's': section = &prefix; break;
             case 'k': section = &customer; break;
             case 'r': section = &level; break;
-            case 'y': case 'Y': section = &yearText; break;
-            case 'm': case 'M': section = &monthText; break;
-            case 'd': case 'D': section = &dayText; break;
+            case 'y':
+            case 'Y': section = &yearText; break;
+            case 'm':
+            case 'M': section = &monthText; break;
+            case 'd':
+            case 'D': section = &dayText; break;
             default: break;
         }
         if (section != nullptr) {
@@ -126,8 +130,7 @@ AnsiString TKartaRab::Poskladaj(const AnsiString& mask, TMLgExtTools* translatio
             code += mask[i];
         }
     }
-    if (Has(mask, 'x'))
-        TLTools::KorygujCyfreKontrolnaEAN13(code);
+    if (Has(mask, 'x')) TLTools::KorygujCyfreKontrolnaEAN13(code);
     return code;
 }
 

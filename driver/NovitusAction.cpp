@@ -133,8 +133,7 @@ bool TQxNovitusECRAction::ShowImportDialog() { return false; }
 
 void TQxNovitusECRAction::NotAvailable(const char* what) {
     SprawdzCzyPrzerwac();
-    throw Exception(NvTxt(kCls, "NotAvailable", "Exception",
-                          u8"Ta funkcja sterownika nie jest jeszcze dostępna: ") +
+    throw Exception(NvTxt(kCls, "NotAvailable", "Exception", u8"Ta funkcja sterownika nie jest jeszcze dostępna: ") +
                     Ansi(what));
 }
 

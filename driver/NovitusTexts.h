@@ -14,11 +14,9 @@ constexpr const char* kCtxImportDialog = "velkora_fImportNovit";
 
 // An item of a parameter's value list: keyed by the list and the item's index.
 inline AnsiString NvListText(const char* list, int index, const char* defaultUtf8) {
-    return TMLgExtTools::GetString(LgLink, kCtxNvAction,
-                                   MakeTranslationKey("TQxLibrary", "TekstListyParametru", list,
-                                                      IntToStr(index).c_str())
-                                       .c_str(),
-                                   0, defaultUtf8);
+    return TMLgExtTools::GetString(
+        LgLink, kCtxNvAction,
+        MakeTranslationKey("TQxLibrary", "TekstListyParametru", list, IntToStr(index).c_str()).c_str(), 0, defaultUtf8);
 }
 
 // The port list's first item: the file medium.

@@ -16,18 +16,16 @@ struct TByteName {
     const char* name;
 };
 const TByteName kByteNames[] = {
-    {EcrByte::ENQ, "<ENQ>"}, {EcrByte::ACK, "<ACK>"},  {EcrByte::NAK, "<NAK>"},
-    {EcrByte::STX, "<STX>"}, {EcrByte::ETX, "<ETX>"},  {EcrByte::ETB, "<ETB>"},
-    {EcrByte::EOT, "<EOT>"}, {EcrByte::WACK, "<WACK>"}, {EcrByte::RVI, "<RVI>"},
-    {static_cast<char>(0xFF), "<FF>"},
+    {EcrByte::ENQ, "<ENQ>"}, {EcrByte::ACK, "<ACK>"},           {EcrByte::NAK, "<NAK>"}, {EcrByte::STX, "<STX>"},
+    {EcrByte::ETX, "<ETX>"}, {EcrByte::ETB, "<ETB>"},           {EcrByte::EOT, "<EOT>"}, {EcrByte::WACK, "<WACK>"},
+    {EcrByte::RVI, "<RVI>"}, {static_cast<char>(0xFF), "<FF>"},
 };
 
 // The log text for data: every control byte replaced by its name.
 AnsiString LogText(const AnsiString& data) {
     AnsiString text = data;
     for (const TByteName& n : kByteNames) {
-        if (text.find(n.byte) != AnsiString::npos)
-            text = ReplaceAll(text, AnsiString(1, n.byte), n.name);
+        if (text.find(n.byte) != AnsiString::npos) text = ReplaceAll(text, AnsiString(1, n.byte), n.name);
     }
     return text;
 }
@@ -40,33 +38,25 @@ TEcrChannel::~TEcrChannel() = default;
 
 TMLgExtTools* TEcrChannel::LgLink() const { return FSink ? FSink->GetLgLink() : nullptr; }
 
-AnsiString TEcrChannel::Text(const char* method, const char* piece, const char* defaultUtf8,
-                             int duplicate) const {
+AnsiString TEcrChannel::Text(const char* method, const char* piece, const char* defaultUtf8, int duplicate) const {
     return Tr(LgLink(), kContext, kClass, method, piece, defaultUtf8, duplicate);
 }
 
 void TEcrChannel::MsgAdd(const AnsiString& text, LPVState state, int max) {
-    if (FSink)
-        FSink->MsgAdd(text, state, max);
+    if (FSink) FSink->MsgAdd(text, state, max);
 }
 
 void TEcrChannel::MsgS(LPVState state) {
-    if (FSink)
-        FSink->MsgS(state);
+    if (FSink) FSink->MsgS(state);
 }
 
 AnsiString TEcrChannel::LineErrorText(const ELineError& e) const {
-    if (e.Fault() == lfNotOpen)
-        return Text("SendData", "Exception", u8"Port komunikacyjny nie jest otwarty");
+    if (e.Fault() == lfNotOpen) return Text("SendData", "Exception", u8"Port komunikacyjny nie jest otwarty");
     static const char* const kTexts[] = {
-        u8"Nie można otworzyć portu komunikacyjnego",
-        u8"Nie można skonfigurować portu komunikacyjnego",
-        u8"Błąd zapisu do portu komunikacyjnego",
-        u8"Przekroczono czas zapisu do portu komunikacyjnego",
-        u8"Błąd odczytu z portu komunikacyjnego",
-        u8"Nieprawidłowy lub nieznany adres TCP/IP",
-        u8"Nie można nawiązać połączenia TCP/IP z",
-        u8"Błąd wysyłania danych przez połączenie TCP/IP",
+        u8"Nie można otworzyć portu komunikacyjnego", u8"Nie można skonfigurować portu komunikacyjnego",
+        u8"Błąd zapisu do portu komunikacyjnego",     u8"Przekroczono czas zapisu do portu komunikacyjnego",
+        u8"Błąd odczytu z portu komunikacyjnego",     u8"Nieprawidłowy lub nieznany adres TCP/IP",
+        u8"Nie można nawiązać połączenia TCP/IP z",   u8"Błąd wysyłania danych przez połączenie TCP/IP",
         u8"Błąd odbioru danych z połączenia TCP/IP",
     };
     return e.Worded(Text("LineErrorText", "Exception", kTexts[e.Fault()], e.Fault()));
@@ -81,16 +71,14 @@ void TEcrChannel::RethrowWorded() const {
 }
 
 TEcrTransport& TEcrChannel::Line() {
-    if (!FLine)
-        FLine = NewEcrTransport(*this);
+    if (!FLine) FLine = NewEcrTransport(*this);
     return *FLine;
 }
 
 bool TEcrChannel::IsOpen() const { return FLine && FLine->IsOpen(); }
 
 void TEcrChannel::OpenPort() {
-    if (IsOpen())
-        return;
+    if (IsOpen()) return;
     FLine = NewEcrTransport(*this);
     try {
         FLine->Open();
@@ -107,8 +95,7 @@ void TEcrChannel::OpenPort() {
 
 void TEcrChannel::ClosePort() {
     try {
-        if (FLine)
-            FLine->Close();
+        if (FLine) FLine->Close();
     } catch (...) {
         RethrowWorded();
     }
@@ -116,15 +103,15 @@ void TEcrChannel::ClosePort() {
 
 TMBaudRate TEcrChannel::Speed() const {
     switch (cfg.speed) {
-    case 0: return br__1200;
-    case 1: return br__2400;
-    case 2: return br__4800;
-    case 3: return br__9600;
-    case 4: return br_19200;
-    case 5: return br_38400;
-    case 6: return br_57600;
-    case 7: return br115200;
-    default: return br__9600;
+        case 0: return br__1200;
+        case 1: return br__2400;
+        case 2: return br__4800;
+        case 3: return br__9600;
+        case 4: return br_19200;
+        case 5: return br_38400;
+        case 6: return br_57600;
+        case 7: return br115200;
+        default: return br__9600;
     }
 }
 
@@ -143,8 +130,7 @@ int TEcrChannel::ReadByte(char& ch) {
     for (;;) {
         char c = 0;
         try {
-            if (Line().Read(&c, 1) == 0)
-                return 0;
+            if (Line().Read(&c, 1) == 0) return 0;
         } catch (...) {
             RethrowWorded();
         }
@@ -170,8 +156,7 @@ int TEcrChannel::ReadData(char* buf, int len) {
             break;
         }
         if (c == EcrByte::EOT) {
-            if (!text.empty())
-                Log("<-", text);
+            if (!text.empty()) Log("<-", text);
             Log("<-", c);
             SendData(AnsiString(1, EcrByte::EOT));
             throw Exception(Text("ReadData", "Exception", u8"Kasa zerwała komunikację (EOT)"));
@@ -186,8 +171,7 @@ int TEcrChannel::ReadData(char* buf, int len) {
 }
 
 void TEcrChannel::Log(const AnsiString& direction, const AnsiString& data) {
-    if (!cfg.cfgUseLog)
-        return;
+    if (!cfg.cfgUseLog) return;
     FTools.DebugIt(direction, LogText(data));
 }
 

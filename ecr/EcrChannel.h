@@ -21,14 +21,14 @@ enum e_Medium { md_file = 0, md_rs232 = 1, md_tcpip = 2 };
 // What the driver action reads from its parameters before OpenPort.
 struct TEcrChannelConfig {
     e_Medium cfgMedium = md_file;
-    AnsiString portName;         // "NovitusECRPort" (the serial port's name for md_rs232)
-    int speed = 3;               // "NovitusECRSpeed", see Speed()
-    AnsiString modemPhone;       // "NovitusECRModemPhone"; not empty: the line goes through a modem
-    int modemTimeout = 0;        // "NovitusECRModemTimeout", seconds
-    AnsiString ipAddress;        // "NovitusECRIpAddress"
-    int ipPort = 0;              // "NovitusECRIpPort"
-    int cfgIpTimeoutMs = 0;      // "NovitusECRIpTimeout" * 1000
-    bool cfgUseLog = false;      // "NovitusECRDedbug" != 0
+    AnsiString portName;     // "NovitusECRPort" (the serial port's name for md_rs232)
+    int speed = 3;           // "NovitusECRSpeed", see Speed()
+    AnsiString modemPhone;   // "NovitusECRModemPhone"; not empty: the line goes through a modem
+    int modemTimeout = 0;    // "NovitusECRModemTimeout", seconds
+    AnsiString ipAddress;    // "NovitusECRIpAddress"
+    int ipPort = 0;          // "NovitusECRIpPort"
+    int cfgIpTimeoutMs = 0;  // "NovitusECRIpTimeout" * 1000
+    bool cfgUseLog = false;  // "NovitusECRDedbug" != 0
 
     // The serial line's time-outs for a direct cable (read interval, read per byte, read
     // constant, write per byte, write constant): a one-byte read gives up after 5050 ms.

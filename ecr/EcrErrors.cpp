@@ -54,7 +54,8 @@ const TCodeText kCodes[] = {
     {0x27, u8"zbyt wiele opakowań"},
     {0x28, u8"identyczne stawki już zaprogramowane"},
     {0x29, u8"rola użytkownika nie zdefiniowana"},
-    {0x2A, u8"numer wydruku jest mniejszy od najmniejszego bądź większy od największego numeru wydruku w buforze online"},
+    {0x2A,
+     u8"numer wydruku jest mniejszy od najmniejszego bądź większy od największego numeru wydruku w buforze online"},
     {0x2B, u8"bufor online pusty"},
     {0x2C, u8"bufor online pełny"},
     {0x2D, u8"wymagane logowanie"},
@@ -67,17 +68,14 @@ const TCodeText kCodes[] = {
 
 }  // namespace
 
-ENoBreakException::ENoBreakException(const AnsiString& message)
-    : Exception(message), message(message) {}
+ENoBreakException::ENoBreakException(const AnsiString& message) : Exception(message), message(message) {}
 
-ENoBreakException::ENoBreakException(const AnsiString& exceptionMessage, bool)
-    : Exception(exceptionMessage) {}
+ENoBreakException::ENoBreakException(const AnsiString& exceptionMessage, bool) : Exception(exceptionMessage) {}
 
 AnsiString ENativeException::CodeText(unsigned char code, TMLgExtTools* translation) {
     const int count = static_cast<int>(sizeof kCodes / sizeof kCodes[0]);
     for (int i = 0; i < count; ++i) {
-        if (kCodes[i].code == code)
-            return Tr(translation, kContext, kClass, kMethod, "", kCodes[i].text, i);
+        if (kCodes[i].code == code) return Tr(translation, kContext, kClass, kMethod, "", kCodes[i].text, i);
     }
     AnsiString text = Tr(translation, kContext, kClass, kMethod, "unknown",
                          u8"nieznany numer błędu (0x%02X) przysłany przez kasę (zobacz do "

@@ -24,8 +24,7 @@ AnsiString TEcrLink::Text(const char* method, const char* piece, const char* def
 
 unsigned short TEcrLink::CalculateBCC(const char* data, int length) {
     unsigned value = 0;
-    for (int i = 0; i < length; ++i)
-        value ^= static_cast<unsigned>(static_cast<unsigned char>(data[i])) << (i % 9);
+    for (int i = 0; i < length; ++i) value ^= static_cast<unsigned>(static_cast<unsigned char>(data[i])) << (i % 9);
     return static_cast<unsigned short>(value & 0xFFFF);
 }
 
@@ -40,10 +39,8 @@ bool TEcrLink::SendAcknowledged(const AnsiString& frame, int attempts) {
         FChannel.SendData(frame);
         char c = 0;
         int n = FChannel.ReadData(&c, 1);
-        if (n == 1 && c == EcrByte::ACK)
-            return true;
-        if (n == 1 && c == EcrByte::RVI)
-            ThrowOnErrorPacket();
+        if (n == 1 && c == EcrByte::ACK) return true;
+        if (n == 1 && c == EcrByte::RVI) ThrowOnErrorPacket();
     }
     return false;
 }
@@ -53,9 +50,9 @@ void TEcrLink::SendPacket(const AnsiString& data) {
     FChannel.Log("  ", "-> SendPacket");
     try {
         if (!SendAcknowledged(frame, 3))
-            throw Exception(Text("SendPacket", "Exception",
-                                 u8"Nie udało się kilkukrotnie przesłać pakietu do kasy - pakiet :") +
-                            data);
+            throw Exception(
+                Text("SendPacket", "Exception", u8"Nie udało się kilkukrotnie przesłać pakietu do kasy - pakiet :") +
+                data);
     } catch (const ENativeException& e) {
         FChannel.Log("  ", Format("<- SendPacket NATIVE ERROR! (%s)", e.GetErrorMessage(FChannel.LgLink()).c_str()));
         throw;
@@ -78,8 +75,7 @@ void TEcrLink::FailNoData(const char* what) {
 
 char TEcrLink::NextByte() {
     char c = 0;
-    if (FChannel.ReadByte(c) == 0)
-        FailNoData(FChannel.NoByteText());
+    if (FChannel.ReadByte(c) == 0) FailNoData(FChannel.NoByteText());
     return c;
 }
 
@@ -102,8 +98,7 @@ AnsiString TEcrLink::ReadPacketNext(bool& eot) {
             }
             if (c != EcrByte::STX) {
                 // Stray bytes between frames are ignored, but not without end.
-                if (++ignored > maxIgnoredBytes)
-                    FailNoData("<too many stray bytes>");
+                if (++ignored > maxIgnoredBytes) FailNoData("<too many stray bytes>");
                 continue;
             }
             int stored = 0;
@@ -112,18 +107,16 @@ AnsiString TEcrLink::ReadPacketNext(bool& eot) {
                 if (stored == BufferSize) {
                     char last = buffer[stored - 1];
                     if (last != EcrByte::ETX && last != EcrByte::ETB)
-                        throw Exception(Text("ReadPacketNext", "Exception",
-                                             u8"Przekroczono rozmiar bufora komunikacyjnego!", 1));
+                        throw Exception(
+                            Text("ReadPacketNext", "Exception", u8"Przekroczono rozmiar bufora komunikacyjnego!", 1));
                     break;
                 }
                 c = NextByte();
                 buffer[stored++] = c;
-                if (c == EcrByte::ETX || c == EcrByte::ETB)
-                    break;
+                if (c == EcrByte::ETX || c == EcrByte::ETB) break;
             }
             AnsiString check;
-            for (int i = 0; i < 4; ++i)
-                check += NextByte();
+            for (int i = 0; i < 4; ++i) check += NextByte();
             AnsiString frame(buffer, static_cast<size_t>(stored));
             FChannel.Log("<-", frame + check);
             // Characters that cannot be read as a hexadecimal number give 0.
@@ -131,16 +124,14 @@ AnsiString TEcrLink::ReadPacketNext(bool& eot) {
             ReadHex(check, received);
             // The packet is a zero-terminated text: a NUL inside the frame ends it there.
             AnsiString packet(buffer, std::strlen(buffer));
-            unsigned short computed =
-                CalculateBCC(packet.data() + 1, static_cast<int>(packet.size()) - 1);
+            unsigned short computed = CalculateBCC(packet.data() + 1, static_cast<int>(packet.size()) - 1);
             if (received == computed) {
                 FChannel.SendData(AnsiString(1, EcrByte::ACK));
                 FChannel.Log("  ", "<- ReadPacket OK");
                 return packet;
             }
             std::memset(buffer, 0, sizeof buffer);
-            if (++badFrames > maxNakFrames)
-                FailNoData("<too many NAKed frames>");
+            if (++badFrames > maxNakFrames) FailNoData("<too many NAKed frames>");
             FChannel.SendData(AnsiString(1, EcrByte::NAK));
         }
     } catch (const std::exception& e) {
@@ -153,8 +144,8 @@ void TEcrLink::ThrowOnErrorPacket() {
     FChannel.SendData(AnsiString(1, EcrByte::EOT));
     char c = 0;
     if (FChannel.ReadData(&c, 1) != 1 || c != EcrByte::ENQ)
-        throw Exception(Text("ThrowOnErrorPacket", "Exception",
-                             u8"Kasa niespodziewanie zerwała komunikację (RVI-EOT-ENQ)"));
+        throw Exception(
+            Text("ThrowOnErrorPacket", "Exception", u8"Kasa niespodziewanie zerwała komunikację (RVI-EOT-ENQ)"));
     FChannel.SendData(AnsiString(1, EcrByte::ACK));
     bool eot = false;
     AnsiString packet = ReadPacketNext(eot);
@@ -174,8 +165,7 @@ void TEcrLink::ThrowOnErrorPacket() {
 void TEcrLink::ResetCommunication() {
     FChannel.SendData(AnsiString(1, EcrByte::EOT));
     char c = 0;
-    if (FChannel.ReadByte(c) == 1)
-        FChannel.Log("<-", c);
+    if (FChannel.ReadByte(c) == 1) FChannel.Log("<-", c);
 }
 
 void TEcrLink::ThrowPrzerwac() {

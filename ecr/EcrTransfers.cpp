@@ -11,14 +11,12 @@ const char* const kContext = "velkora_nvaction";
 const char* const kClass = "TQxNovitusECRAction";
 
 AnsiString ReadRange(long value) {
-    if (value == -1)
-        return AnsiString(18, ' ');
+    if (value == -1) return AnsiString(18, ' ');
     return Format("%018ld", value);
 }
 
 AnsiString ResetRange(long value) {
-    if (value == -1)
-        return AnsiString(18, ' ');
+    if (value == -1) return AnsiString(18, ' ');
     return Format("%18ld", value);
 }
 
@@ -26,36 +24,34 @@ AnsiString ResetRange(long value) {
 
 TEcrTransfers::TEcrTransfers(TEcrLink& link) : FLink(link) {}
 
-AnsiString TEcrTransfers::Text(const char* method, const char* piece, const char* defaultUtf8,
-                               int duplicate) const {
+AnsiString TEcrTransfers::Text(const char* method, const char* piece, const char* defaultUtf8, int duplicate) const {
     return Tr(FLink.Channel().LgLink(), kContext, kClass, method, piece, defaultUtf8, duplicate);
 }
 
-AnsiString TEcrTransfers::StartPacketData(TKind kind, const AnsiString& dataType, e_Resetting resetting,
-                                          long rangeBeg, long rangeEnd) {
+AnsiString TEcrTransfers::StartPacketData(TKind kind, const AnsiString& dataType, e_Resetting resetting, long rangeBeg,
+                                          long rangeEnd) {
     AnsiString data = "S" + dataType;
     switch (kind) {
-    case tkWrite:
-        data += "1";
-        data += Format("%018u", 0u);
-        data += Format("%018u", 0u);
-        break;
-    case tkReset:
-        data += resetting == rm_resetting ? "2" : "0";
-        data += ResetRange(rangeBeg);
-        data += ResetRange(rangeEnd);
-        break;
-    case tkRead:
-        data += resetting == rm_resetting ? "2" : "0";
-        data += ReadRange(rangeBeg);
-        data += ReadRange(rangeEnd);
-        break;
+        case tkWrite:
+            data += "1";
+            data += Format("%018u", 0u);
+            data += Format("%018u", 0u);
+            break;
+        case tkReset:
+            data += resetting == rm_resetting ? "2" : "0";
+            data += ResetRange(rangeBeg);
+            data += ResetRange(rangeEnd);
+            break;
+        case tkRead:
+            data += resetting == rm_resetting ? "2" : "0";
+            data += ReadRange(rangeBeg);
+            data += ReadRange(rangeEnd);
+            break;
     }
     return data;
 }
 
-void TEcrTransfers::Open(TKind kind, const AnsiString& dataType, e_Resetting resetting, long rangeBeg,
-                         long rangeEnd) {
+void TEcrTransfers::Open(TKind kind, const AnsiString& dataType, e_Resetting resetting, long rangeBeg, long rangeEnd) {
     TEcrChannel& ch = FLink.Channel();
     if (kind == tkWrite)
         ch.Log("  ", Format("-> BeginWrite(\"%s\")", dataType.c_str()));
@@ -73,8 +69,7 @@ void TEcrTransfers::Open(TKind kind, const AnsiString& dataType, e_Resetting res
         else
             FLink.ResetCommunication();
     }
-    if (!granted)
-        throw Exception(Text("Begin", "Exception", u8"Nie udało się nawiązać połączenia z kasą (ENQ->ACK)"));
+    if (!granted) throw Exception(Text("Begin", "Exception", u8"Nie udało się nawiązać połączenia z kasą (ENQ->ACK)"));
 
     if (!FLink.SendAcknowledged(frame, 2))
         throw Exception(Text("Begin", "Exception", u8"Nie udało się nawiązać połączenia z kasą - pakiet :", 1) +
@@ -109,8 +104,7 @@ void TEcrTransfers::BeginReset(const AnsiString& dataType, e_Resetting resetting
         ch.SendData(AnsiString(1, EcrByte::ACK));
         c = 0;
         bool got = ch.ReadByte(c) == 1;
-        if (got)
-            ch.Log("<-", c);
+        if (got) ch.Log("<-", c);
         if (!got || c != EcrByte::EOT)
             throw Exception(Text("BeginReset", "Exception", u8"Kasa odpowiedziała nieprawidłowo (<-EOT)"));
         ch.Log("  ", "<- BeginRead OK");
@@ -139,10 +133,8 @@ AnsiString TEcrTransfers::ReadPacketSingle(const AnsiString& dataType, e_Resetti
     int packets = 0;
     for (;;) {
         AnsiString packet = FLink.ReadPacketNext(eot);
-        if (eot)
-            break;
-        if (!packet.empty())
-            last = packet;
+        if (eot) break;
+        if (!packet.empty()) last = packet;
         if (++packets > maxSinglePackets) {
             // A register that never ends the transfer: give the line up and report.
             FLink.ResetCommunication();
@@ -150,7 +142,6 @@ AnsiString TEcrTransfers::ReadPacketSingle(const AnsiString& dataType, e_Resetti
             break;
         }
     }
-    if (last.empty())
-        throw Exception(Text("ReadPacketSingle", "Exception", u8"Błąd komunikacji"));
+    if (last.empty()) throw Exception(Text("ReadPacketSingle", "Exception", u8"Błąd komunikacji"));
     return last;
 }

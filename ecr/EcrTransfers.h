@@ -24,9 +24,8 @@ public:
 
     enum TKind { tkRead, tkReset, tkWrite };
     // The start packet's data (before framing).
-    static AnsiString StartPacketData(TKind kind, const AnsiString& dataType, e_Resetting resetting,
-                                      long rangeBeg, long rangeEnd);
-
+    static AnsiString StartPacketData(TKind kind, const AnsiString& dataType, e_Resetting resetting, long rangeBeg,
+                                      long rangeEnd);
 
     // Packets a single-packet read takes before it gives up on a register that never ends.
     int maxSinglePackets = 1000;

@@ -41,10 +41,8 @@ public:
     void Close() override {
         // The port object goes whatever fails on the way; destroying it releases the line.
         std::unique_ptr<TModemPort> port = std::move(FPort);
-        if (!port)
-            return;
-        if (port->ConnectedViaModem)
-            port->ModemDisconnect();
+        if (!port) return;
+        if (port->ConnectedViaModem) port->ModemDisconnect();
         AnsiString text = FChannel.Text("CloseRS232Port", "MsgAdd", u8"Zamykanie portu komunikacyjnego");
         FChannel.MsgAdd(text, LPV_None, 100);
         FChannel.Log(text, "");  // a log that cannot be written must not keep the port open
@@ -55,17 +53,14 @@ public:
     bool IsOpen() const override { return FPort && FPort->GetActive(); }
 
     void Send(const AnsiString& bytes) override {
-        if (!IsOpen())
-            throw ELineError(lfNotOpen, FChannel.cfg.portName, "");
+        if (!IsOpen()) throw ELineError(lfNotOpen, FChannel.cfg.portName, "");
         FPort->Transmit(bytes.data(), static_cast<int>(bytes.size()), true);
     }
 
     int Read(char* buffer, int count) override {
-        if (!IsOpen() || count <= 0)
-            return 0;
+        if (!IsOpen() || count <= 0) return 0;
         char c = FPort->Get();
-        if (FPort->BytesReceived == 0)
-            return 0;
+        if (FPort->BytesReceived == 0) return 0;
         buffer[0] = c;
         return 1 + FPort->Receive(buffer + 1, count - 1);
     }
@@ -97,8 +92,7 @@ public:
         // Both objects go whatever fails; the stream refers to the socket, so it goes first.
         std::unique_ptr<TClientSocket> socket = std::move(FSocket);
         std::unique_ptr<TWinSocketStream> stream = std::move(FStream);
-        if (!socket || !socket->GetActive() || !stream)
-            return;  // no connection was made
+        if (!socket || !socket->GetActive() || !stream) return;  // no connection was made
         FChannel.MsgAdd(FChannel.Text("CloseTCPIPPort", "MsgAdd", u8"Zamykanie połączenia TCP/IP"), LPV_None, 100);
         socket->SetActive(false);
         FChannel.MsgS(LPV_Ok);
@@ -107,15 +101,13 @@ public:
     bool IsOpen() const override { return FSocket && FSocket->GetActive() && FStream; }
 
     void Send(const AnsiString& bytes) override {
-        if (!IsOpen())
-            throw ELineError(lfNotOpen, FChannel.cfg.ipAddress, "");
+        if (!IsOpen()) throw ELineError(lfNotOpen, FChannel.cfg.ipAddress, "");
         FStream->Write(bytes.data(), static_cast<int>(bytes.size()));
     }
 
     int Read(char* buffer, int count) override {
         const int timeoutMs = FChannel.cfg.cfgIpTimeoutMs;
-        if (!IsOpen() || !FStream->WaitForData(timeoutMs > 0 ? static_cast<unsigned>(timeoutMs) : 0))
-            return 0;
+        if (!IsOpen() || !FStream->WaitForData(timeoutMs > 0 ? static_cast<unsigned>(timeoutMs) : 0)) return 0;
         return FStream->Read(buffer, count);
     }
 
@@ -139,8 +131,8 @@ public:
 
 std::unique_ptr<TEcrTransport> NewEcrTransport(TEcrChannel& channel) {
     switch (channel.cfg.cfgMedium) {
-    case md_rs232: return std::make_unique<TSerialTransport>(channel);
-    case md_tcpip: return std::make_unique<TTcpTransport>(channel);
-    default: return std::make_unique<TNoTransport>();
+        case md_rs232: return std::make_unique<TSerialTransport>(channel);
+        case md_tcpip: return std::make_unique<TTcpTransport>(channel);
+        default: return std::make_unique<TNoTransport>();
     }
 }

@@ -17,17 +17,13 @@ const int kLetters = 18;
 // one row per character set.
 const unsigned char kLetterTable[TLTools::plRows][kLetters] = {
     // code page 852
-    {0xA4, 0x8F, 0xA8, 0x9D, 0xE3, 0xE0, 0x97, 0xBD, 0x8D,
-     0xA5, 0x86, 0xA9, 0x88, 0xE4, 0xA2, 0x98, 0xBE, 0xAB},
+    {0xA4, 0x8F, 0xA8, 0x9D, 0xE3, 0xE0, 0x97, 0xBD, 0x8D, 0xA5, 0x86, 0xA9, 0x88, 0xE4, 0xA2, 0x98, 0xBE, 0xAB},
     // ISO 8859-2
-    {0xA1, 0xC6, 0xCA, 0xA3, 0xD1, 0xD3, 0xA6, 0xAF, 0xAC,
-     0xB1, 0xE6, 0xEA, 0xB3, 0xF1, 0xF3, 0xB6, 0xBF, 0xBC},
+    {0xA1, 0xC6, 0xCA, 0xA3, 0xD1, 0xD3, 0xA6, 0xAF, 0xAC, 0xB1, 0xE6, 0xEA, 0xB3, 0xF1, 0xF3, 0xB6, 0xBF, 0xBC},
     // Windows-1250
-    {0xA5, 0xC6, 0xCA, 0xA3, 0xD1, 0xD3, 0x8C, 0xAF, 0x8F,
-     0xB9, 0xE6, 0xEA, 0xB3, 0xF1, 0xF3, 0x9C, 0xBF, 0x9F},
+    {0xA5, 0xC6, 0xCA, 0xA3, 0xD1, 0xD3, 0x8C, 0xAF, 0x8F, 0xB9, 0xE6, 0xEA, 0xB3, 0xF1, 0xF3, 0x9C, 0xBF, 0x9F},
     // Mazovia
-    {0x8F, 0x95, 0x90, 0x9C, 0xA5, 0xA3, 0x98, 0xA1, 0xA0,
-     0x86, 0x8D, 0x91, 0x92, 0xA4, 0xA2, 0x9E, 0xA7, 0xA6},
+    {0x8F, 0x95, 0x90, 0x9C, 0xA5, 0xA3, 0x98, 0xA1, 0xA0, 0x86, 0x8D, 0x91, 0x92, 0xA4, 0xA2, 0x9E, 0xA7, 0xA6},
 };
 
 // Opens a file for writing (creating it) and positions at its end.
@@ -41,8 +37,7 @@ void OpenForAppend(TMFile& file, const AnsiString& fileName) {
 }  // namespace
 
 AnsiString TLTools::plstring(AnsiString& text) const {
-    if (pltype_in < 0 || pltype_in >= plRows || pltype_out < 0 || pltype_out >= plRows ||
-        pltype_in == pltype_out)
+    if (pltype_in < 0 || pltype_in >= plRows || pltype_out < 0 || pltype_out >= plRows || pltype_in == pltype_out)
         return text;
     const unsigned char* in = kLetterTable[pltype_in];
     const unsigned char* out = kLetterTable[pltype_out];
@@ -80,8 +75,7 @@ AnsiString TLTools::StrMax(const AnsiString& text, int max, bool dots) {
     const size_t limit = max > 0 ? static_cast<size_t>(max) : 0;
     if (result.size() > limit) {
         result.erase(limit);
-        if (dots && result.size() > 3)
-            result.replace(result.size() - 3, 3, "...");
+        if (dots && result.size() > 3) result.replace(result.size() - 3, 3, "...");
     }
     return result;
 }
@@ -89,15 +83,11 @@ AnsiString TLTools::StrMax(const AnsiString& text, int max, bool dots) {
 void TLTools::KorygujCyfreKontrolnaEAN13(AnsiString& code) {
     AnsiString digits;
     for (char c : code)
-        if (c >= '0' && c <= '9')
-            digits += c;
-    if (digits.size() > 12)
-        digits.erase(12);
-    while (digits.size() < 12)
-        digits += '0';
+        if (c >= '0' && c <= '9') digits += c;
+    if (digits.size() > 12) digits.erase(12);
+    while (digits.size() < 12) digits += '0';
     int sum = 0;
-    for (size_t k = 0; k < 12; ++k)
-        sum += (digits[k] - '0') * (k % 2 == 0 ? 1 : 3);
+    for (size_t k = 0; k < 12; ++k) sum += (digits[k] - '0') * (k % 2 == 0 ? 1 : 3);
     digits += static_cast<char>('0' + (10 - sum % 10) % 10);
     code = digits;
 }
@@ -120,11 +110,9 @@ void TLTools::BufToAppendFile(const AnsiString& bytes, const AnsiString& fileNam
     file.Close();
 }
 
-void TLTools::ArchiveFile(const AnsiString& source, const AnsiString& archive,
-                          TMLgExtTools* translation, bool isExport, int exportKind,
-                          bool withHeader, const AnsiString& extraLine) {
-    if (!Os().FileExists(source))
-        return;
+void TLTools::ArchiveFile(const AnsiString& source, const AnsiString& archive, TMLgExtTools* translation, bool isExport,
+                          int exportKind, bool withHeader, const AnsiString& extraLine) {
+    if (!Os().FileExists(source)) return;
     TMFile src;
     src.SetPath(source);
     src.SetReadOnly(true);
@@ -138,50 +126,33 @@ void TLTools::ArchiveFile(const AnsiString& source, const AnsiString& archive,
             arch.WriteLine("\r\n" +
                            Tr(translation, kContext, "TLTools", "ArchiveFile", "eksport",
                               u8"----------- [EKSPORT WYKONANY DNIA: ") +
-                           now +
-                           Tr(translation, kContext, "TLTools", "ArchiveFile", "koniec",
-                              u8"] ------------"));
+                           now + Tr(translation, kContext, "TLTools", "ArchiveFile", "koniec", u8"] ------------"));
             AnsiString kind;
             switch (exportKind) {
                 case 0:
-                    kind = Tr(translation, kContext, "TLTools", "ArchiveFile", "otwarta",
-                              u8"OTWARTA ZM. FISK.");
+                    kind = Tr(translation, kContext, "TLTools", "ArchiveFile", "otwarta", u8"OTWARTA ZM. FISK.");
                     break;
                 case 1:
-                    kind = Tr(translation, kContext, "TLTools", "ArchiveFile", "zamkniet",
-                              u8"ZAMKNIETA ZM. FISK.");
+                    kind = Tr(translation, kContext, "TLTools", "ArchiveFile", "zamkniet", u8"ZAMKNIETA ZM. FISK.");
                     break;
-                case 2:
-                    kind = Tr(translation, kContext, "TLTools", "ArchiveFile", "wszystki",
-                              u8"WSZYSTKIE");
-                    break;
-                case 3:
-                    kind = Tr(translation, kContext, "TLTools", "ArchiveFile", "zmiana",
-                              u8"ZMIANA LISTY");
-                    break;
-                default:
-                    break;
+                case 2: kind = Tr(translation, kContext, "TLTools", "ArchiveFile", "wszystki", u8"WSZYSTKIE"); break;
+                case 3: kind = Tr(translation, kContext, "TLTools", "ArchiveFile", "zmiana", u8"ZMIANA LISTY"); break;
+                default: break;
             }
-            if (exportKind >= 0 && exportKind <= 3)
-                arch.WriteLine(kind);
+            if (exportKind >= 0 && exportKind <= 3) arch.WriteLine(kind);
         } else {
             arch.WriteLine("\r\n" +
                            Tr(translation, kContext, "TLTools", "ArchiveFile", "import",
                               u8"------------ [IMPORT WYKONANY DNIA: ") +
-                           now +
-                           Tr(translation, kContext, "TLTools", "ArchiveFile", "koniec",
-                              u8"] ------------", 1));
+                           now + Tr(translation, kContext, "TLTools", "ArchiveFile", "koniec", u8"] ------------", 1));
         }
     }
-    if (!extraLine.empty())
-        arch.WriteLine(extraLine);
+    if (!extraLine.empty()) arch.WriteLine(extraLine);
 
     // Every line of the source, including text after its last line end.
     AnsiString line;
-    while (src.ReadLine(line, "\r\n"))
-        arch.WriteLine(line);
-    if (!line.empty())
-        arch.WriteLine(line);
+    while (src.ReadLine(line, "\r\n")) arch.WriteLine(line);
+    if (!line.empty()) arch.WriteLine(line);
     arch.Close();
     src.Close();
 }
@@ -191,16 +162,14 @@ void TLTools::InitDebug(const AnsiString& fileName, TMLgExtTools* translation) {
     TMFile file;
     OpenForAppend(file, fileName);
     file.WriteLine("\r\n" +
-                   Tr(translation, kContext, "TLTools", "InitDebug", "naglowek",
-                      u8"--- [KOMUNIKACJA Z DNIA: ") +
+                   Tr(translation, kContext, "TLTools", "InitDebug", "naglowek", u8"--- [KOMUNIKACJA Z DNIA: ") +
                    TdtTools().ToString(TdtTools::fmt4YDateTime) + "] ---");
     file.Close();
     czy_debug = true;
 }
 
 void TLTools::DebugIt(const AnsiString& direction, const AnsiString& data) {
-    if (!czy_debug)
-        return;
+    if (!czy_debug) return;
     TMFile file;
     OpenForAppend(file, dbg_fname);
     AnsiString line = TdtTools().ToString(TdtTools::fmtTimeHMSms);
@@ -219,7 +188,6 @@ AnsiString TLTools::WczytajSciezkeDoBinariow() {
     } catch (...) {
         return "";
     }
-    if (!path.empty() && path[path.size() - 1] != '\\')
-        path += '\\';
+    if (!path.empty() && path[path.size() - 1] != '\\') path += '\\';
     return path;
 }

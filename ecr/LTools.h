@@ -39,9 +39,8 @@ public:
 
     // Appends a copy of the text file source to archive, optionally after a dated header and an
     // extra line. A missing source writes nothing.
-    static void ArchiveFile(const AnsiString& source, const AnsiString& archive,
-                            TMLgExtTools* translation, bool isExport, int exportKind,
-                            bool withHeader, const AnsiString& extraLine);
+    static void ArchiveFile(const AnsiString& source, const AnsiString& archive, TMLgExtTools* translation,
+                            bool isExport, int exportKind, bool withHeader, const AnsiString& extraLine);
 
     // The communication log file.
     void InitDebug(const AnsiString& fileName, TMLgExtTools* translation);

@@ -50,8 +50,7 @@ bool IsEchoOnly(const AnsiString& received, const AnsiString& commandWithCr) {
 
 }  // namespace
 
-TModemPort::TModemPort(TProgressSink* action)
-    : ksaction(action), LgLink(action ? action->GetLgLink() : nullptr) {}
+TModemPort::TModemPort(TProgressSink* action) : ksaction(action), LgLink(action ? action->GetLgLink() : nullptr) {}
 
 uint32_t TModemPort::Time100(bool elapsed) {
     uint32_t now = GetTickCount();
@@ -74,12 +73,12 @@ void TModemPort::MsgS(LPVState state) {
     if (ksaction) ksaction->MsgS(state);
 }
 
-void TModemPort::OpenPort(const AnsiString& portName, TMBaudRate speed, TMByteSize byteSize,
-                          TMStopBits stopBits, TMParity parity) {
+void TModemPort::OpenPort(const AnsiString& portName, TMBaudRate speed, TMByteSize byteSize, TMStopBits stopBits,
+                          TMParity parity) {
     if (GetActive()) return;
-    MsgAdd(Tr(LgLink, kContext, kClass, "OpenPort", "MsgAdd", u8"Otwieranie portu komunikacyjnego ") +
-               portName + " ...",
-           LPV_None, 100);
+    MsgAdd(
+        Tr(LgLink, kContext, kClass, "OpenPort", "MsgAdd", u8"Otwieranie portu komunikacyjnego ") + portName + " ...",
+        LPV_None, 100);
     SetPortName(portName);
     SetBaudRate(speed);
     SetParity(parity);
@@ -127,9 +126,15 @@ int TModemPort::AnswerResult(const AnsiString& line) {
         const char* prefix;
         int result;
     } answers[] = {
-        {"OK", mrOk},           {"BUSY", mrBusy},           {"CONNECT 19200", mrConnect},
-        {"CONNECT", mrConnect}, {"RING", mrRing},           {"NO CARRIER", mrNoCarrier},
-        {"ERROR", mrError},     {"NO DIALTONE", mrNoDialtone}, {"NO ANSWER", mrNoAnswerRemote},
+        {"OK", mrOk},
+        {"BUSY", mrBusy},
+        {"CONNECT 19200", mrConnect},
+        {"CONNECT", mrConnect},
+        {"RING", mrRing},
+        {"NO CARRIER", mrNoCarrier},
+        {"ERROR", mrError},
+        {"NO DIALTONE", mrNoDialtone},
+        {"NO ANSWER", mrNoAnswerRemote},
     };
     for (const auto& answer : answers)
         if (StartsWith(line, answer.prefix)) return answer.result;
@@ -192,8 +197,8 @@ bool TModemPort::WaitOnDCD(uint32_t timeout100, bool high) {
 void TModemPort::ModemConnect(const AnsiString& phone, int timeoutSeconds) {
     if (!GetActive())
         throw Exception(Tr(LgLink, kContext, kClass, "ModemConnect", "Exception", u8"Otwórz port komunikacyjny!"));
-    MsgAdd(Tr(LgLink, kContext, kClass, "ModemConnect", "MsgAdd", u8"Nawiązywanie połączenia modemowego ..."),
-           LPV_None, 100);
+    MsgAdd(Tr(LgLink, kContext, kClass, "ModemConnect", "MsgAdd", u8"Nawiązywanie połączenia modemowego ..."), LPV_None,
+           100);
     Sleep(3000);
 
     static const char* const init[] = {"AT&F", "ATE0", "ATX2", "ATV1"};
@@ -229,19 +234,19 @@ void TModemPort::ModemConnect(const AnsiString& phone, int timeoutSeconds) {
             throw Exception(Tr(LgLink, kContext, kClass, "ModemConnect", "Exception",
                                u8"Błąd! Brak sygnału - czy modem podłączony do linii?", 5));
         case mrBusy:
-            throw Exception(Tr(LgLink, kContext, kClass, "ModemConnect", "Exception", u8"Błąd! Druga strona zajęta.", 6));
+            throw Exception(
+                Tr(LgLink, kContext, kClass, "ModemConnect", "Exception", u8"Błąd! Druga strona zajęta.", 6));
         case mrNoAnswerRemote:
-            throw Exception(Tr(LgLink, kContext, kClass, "ModemConnect", "Exception", u8"Błąd! Modem kasy nie odpowiada.", 7));
-        default:
-            MsgS(LPV_Ok);
-            throw Exception(InitError(LgLink, "ModemConnect", 8, result));
+            throw Exception(
+                Tr(LgLink, kContext, kClass, "ModemConnect", "Exception", u8"Błąd! Modem kasy nie odpowiada.", 7));
+        default: MsgS(LPV_Ok); throw Exception(InitError(LgLink, "ModemConnect", 8, result));
     }
 }
 
 bool TModemPort::ModemDisconnect() {
     if (!GetActive()) return false;
-    MsgAdd(Tr(LgLink, kContext, kClass, "ModemDisconnect", "MsgAdd", u8"Zamykanie połączenia modemowego ..."),
-           LPV_None, 100);
+    MsgAdd(Tr(LgLink, kContext, kClass, "ModemDisconnect", "MsgAdd", u8"Zamykanie połączenia modemowego ..."), LPV_None,
+           100);
     if (IsDCDHigh()) {
         // Back to command mode: a second of silence on either side of the escape sequence.
         SetRTSLow();

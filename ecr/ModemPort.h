@@ -38,8 +38,8 @@ public:
     bool ConnectedViaModem = false;
 
     // Opens the port for modem use; nothing when it is already active.
-    void OpenPort(const AnsiString& portName, TMBaudRate speed, TMByteSize byteSize,
-                  TMStopBits stopBits, TMParity parity);
+    void OpenPort(const AnsiString& portName, TMBaudRate speed, TMByteSize byteSize, TMStopBits stopBits,
+                  TMParity parity);
     // Initialises the modem and dials; raises Exception on any failure.
     void ModemConnect(const AnsiString& phone, int timeoutSeconds);
     // Hangs up; false when the port is not open, raises when the modem does not hang up.

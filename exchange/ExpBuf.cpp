@@ -26,8 +26,7 @@ public:
     explicit TReportPace(double interval) : FInterval(interval), FLast(Clock().Now()) {}
     bool Due() {
         const double now = Clock().Now();
-        if (now - FLast <= FInterval)
-            return false;
+        if (now - FLast <= FInterval) return false;
         FLast = now;
         return true;
     }
@@ -137,9 +136,7 @@ QxExpBuf::QxExpBuf(TProgressSink* action)
     ds_kontr->Open();
 }
 
-QxExpBuf::~QxExpBuf() {
-    Clear();
-}
+QxExpBuf::~QxExpBuf() { Clear(); }
 
 AnsiString QxExpBuf::Text(const char* method, const char* piece, const char* defaultUtf8, int duplicate) const {
     return Tr(LgLink, kExpBufContext, "QxExpBuf", method, piece, defaultUtf8, duplicate);
@@ -177,8 +174,7 @@ void QxExpBuf::ReadFromFile(const AnsiString& fileName, bool sort, int exportKin
     if (ksaction != nullptr)
         ksaction->MsgAdd(Text("ReadFrom", "wczytyw", u8"Wczytywanie listy towarów"), LPV_None, 100);
     try {
-        TLTools::ArchiveFile(fileName, ExtractFilePath(fileName) + "ARCH2.EXP", LgLink, true,
-                             exportKind, true, "");
+        TLTools::ArchiveFile(fileName, ExtractFilePath(fileName) + "ARCH2.EXP", LgLink, true, exportKind, true, "");
         std::vector<AnsiString> lines;
         TMFile::ReadStringsFromFile(fileName, lines, 4096);
         const int count = static_cast<int>(lines.size());
@@ -194,17 +190,14 @@ void QxExpBuf::ReadFromFile(const AnsiString& fileName, bool sort, int exportKin
         TReportPace pace(kReadReportDays);
         for (int i = 0; i < count; ++i) {
             if (pace.Due()) {
-                if (ksaction != nullptr)
-                    ksaction->MsgP(i);
+                if (ksaction != nullptr) ksaction->MsgP(i);
                 Sleep(kReadYieldMs);
             }
             const AnsiString line = Trim(lines[static_cast<size_t>(i)]);
             // A CR or LF left inside a line joins lines that end otherwise than in CR LF (a file
             // with LF line ends reads as one line): refuse the file rather than misread it.
-            if (line.find_first_of("\r\n") != AnsiString::npos)
-                throw Exception(BadExportFormat(LgLink));
-            if (line.empty() || line[0] == '#' || line[0] == '[')
-                continue;
+            if (line.find_first_of("\r\n") != AnsiString::npos) throw Exception(BadExportFormat(LgLink));
+            if (line.empty() || line[0] == '#' || line[0] == '[') continue;
             words.Init(line);
             const AnsiString kind = words[0];
             if (kind == "PLU") {
@@ -243,20 +236,17 @@ void QxExpBuf::ReadFromFile(const AnsiString& fileName, bool sort, int exportKin
                 FKursEURO = std::isfinite(static_cast<double>(value)) ? static_cast<double>(value) : 0;
             }
         }
-        if (ksaction != nullptr)
-            ksaction->MsgP(count);
+        if (ksaction != nullptr) ksaction->MsgP(count);
         if (sort && ds_plu->GetCount() > 0 && !Sorted) {
             CreateIndex();
             Sort(0, ds_plu->GetCount() - 1);
             Sorted = true;
         }
     } catch (...) {
-        if (ksaction != nullptr)
-            ksaction->MsgS(LPV_Error);
+        if (ksaction != nullptr) ksaction->MsgS(LPV_Error);
         throw;
     }
-    if (ksaction != nullptr)
-        ksaction->MsgS(LPV_Ok);
+    if (ksaction != nullptr) ksaction->MsgS(LPV_Ok);
 }
 
 void QxExpBuf::DodajRec(QxTowRec* rec) {
@@ -265,10 +255,8 @@ void QxExpBuf::DodajRec(QxTowRec* rec) {
     FNrBuf->SetAsInteger(ds_plu->GetCount() - 1);
     ++il_rec;
     CountStatus(rec->status, +1);
-    if (rec->opakowanie)
-        ++il_opak;
-    if (rec->tow_z_kontr)
-        ++il_tow_z_kontr;
+    if (rec->opakowanie) ++il_opak;
+    if (rec->tow_z_kontr) ++il_tow_z_kontr;
 }
 
 void QxExpBuf::ZapiszRec(int index, QxTowRec* rec) {
@@ -322,8 +310,7 @@ void QxExpBuf::PrzeliczTowary() {
     for (int i = 0; i < il_rec; ++i) {
         ds_plu->SetPosition(i);
         CountStatus(static_cast<int>(FStatus->GetAsInteger()), +1);
-        if (FOpakowanie->GetAsInteger() != 0)
-            ++il_opak;
+        if (FOpakowanie->GetAsInteger() != 0) ++il_opak;
     }
 }
 
@@ -375,8 +362,7 @@ int QxExpBuf::FindCompare(int i) {
 
 int QxExpBuf::FindRec(const AnsiString& kod, int count) {
     count = std::min(count, ds_plu->GetCount());
-    if (count <= 0)
-        return -1;
+    if (count <= 0) return -1;
     SearchedPlu = kod;
     if (!Sorted) {
         CreateIndex();
@@ -385,11 +371,9 @@ int QxExpBuf::FindRec(const AnsiString& kod, int count) {
     }
     // Records appended after the sort are not in the index.
     const int searched = std::min(count, ds_index->GetCount());
-    if (searched <= 0)
-        return -1;
+    if (searched <= 0) return -1;
     const int at = Find(0, searched - 1);
-    if (at < 0)
-        return -1;
+    if (at < 0) return -1;
     ds_index->SetPosition(at);
     return static_cast<int>(FIndex->GetAsInteger());
 }
@@ -411,11 +395,9 @@ void QxExpBuf::ZapiszWynikEksp(const AnsiString& fileName) {
         QxTowRec rec;
         TReportPace pace(kWriteReportDays);
         for (int i = 0; i < count; ++i) {
-            if (pace.Due() && ksaction != nullptr)
-                ksaction->MsgP(i + 1);
+            if (pace.Due() && ksaction != nullptr) ksaction->MsgP(i + 1);
             CzytajRec(i, &rec);
-            if (!rec.tr_ok || rec.add_rec || rec.plu == 0 || rec.org_status < stDod || rec.org_status > stUsu)
-                continue;
+            if (!rec.tr_ok || rec.add_rec || rec.plu == 0 || rec.org_status < stDod || rec.org_status > stUsu) continue;
             ++effect_exp;
             file.WriteLine(Format("PLU;%d;%d;", rec.plu, rec.koldod) + rec.org_barcode + ";" +
                            StatusWord(rec.org_status));
@@ -426,8 +408,7 @@ void QxExpBuf::ZapiszWynikEksp(const AnsiString& fileName) {
             ksaction->MsgS(LPV_Ok);
         }
     } catch (...) {
-        if (ksaction != nullptr)
-            ksaction->MsgS(LPV_Error);
+        if (ksaction != nullptr) ksaction->MsgS(LPV_Error);
         throw;
     }
 }
@@ -444,27 +425,19 @@ AnsiString QxExpBuf::JednWord(int i, int word) const {
     return words[word];
 }
 
-int QxExpBuf::IdxJednId(int i) const {
-    return StrToIntDef(JednWord(i, 0), 1);
-}
+int QxExpBuf::IdxJednId(int i) const { return StrToIntDef(JednWord(i, 0), 1); }
 
-int QxExpBuf::IdxJednPrec(int i) const {
-    return StrToIntDef(JednWord(i, 1), 0);
-}
+int QxExpBuf::IdxJednPrec(int i) const { return StrToIntDef(JednWord(i, 1), 0); }
 
-AnsiString QxExpBuf::IdxJednNazwa(int i) const {
-    return JednWord(i, 2);
-}
+AnsiString QxExpBuf::IdxJednNazwa(int i) const { return JednWord(i, 2); }
 
 QxKasjer* QxExpBuf::GetKasjer(int i) const {
-    if (i < 0 || i >= kasjerzy.GetCount())
-        throw Exception(Text("GetKasje", "numer", u8"Nieprawidłowy numer kasjera"));
+    if (i < 0 || i >= kasjerzy.GetCount()) throw Exception(Text("GetKasje", "numer", u8"Nieprawidłowy numer kasjera"));
     return kasjerzy.Objects(i);
 }
 
 QxWaluta* QxExpBuf::GetWaluta(int i) const {
-    if (i < 0 || i >= waluty.GetCount())
-        throw Exception(Text("GetWalut", "numer", u8"Nieprawidłowy numer waluty"));
+    if (i < 0 || i >= waluty.GetCount()) throw Exception(Text("GetWalut", "numer", u8"Nieprawidłowy numer waluty"));
     return waluty.Objects(i);
 }
 
@@ -472,17 +445,12 @@ QxWaluta* QxExpBuf::GetWaluta(int i) const {
 // Reconciling the register's list
 
 void QxExpBuf::ModifyPLUStatus(QxTowRec& host, QxTowRec& ecr) {
-    if (host.status == stDod || host.status == stCen)
-        host.status = stAkt;
+    if (host.status == stDod || host.status == stCen) host.status = stAkt;
 }
 
-void QxExpBuf::AnalizujCancelBufor(bool stripZeros) {
-    Reconcile(stripZeros, false);
-}
+void QxExpBuf::AnalizujCancelBufor(bool stripZeros) { Reconcile(stripZeros, false); }
 
-void QxExpBuf::ComparePLUSets(bool stripZeros) {
-    Reconcile(stripZeros, true);
-}
+void QxExpBuf::ComparePLUSets(bool stripZeros) { Reconcile(stripZeros, true); }
 
 void QxExpBuf::Reconcile(bool stripZeros, bool compareSets) {
     const int count = ds_plu->GetCount();
@@ -492,17 +460,14 @@ void QxExpBuf::Reconcile(bool stripZeros, bool compareSets) {
     TReportPace pace(kReadReportDays);
     const int entries = ds_inplu->GetCount();
     for (int e = 0; e < entries; ++e) {
-        if (compareSets && pace.Due() && ksaction != nullptr)
-            ksaction->MsgP(e);
+        if (compareSets && pace.Due() && ksaction != nullptr) ksaction->MsgP(e);
         ds_inplu->SetPosition(e);
         AnsiString code = FInKod->GetAsString();
         const AnsiString dodinfo = FInDodInfo->GetAsString();
         const size_t zeros = std::min(code.find_first_not_of('0'), code.size());
-        if (zeros == code.size())
-            continue;  // nothing but zeros
+        if (zeros == code.size()) continue;  // nothing but zeros
         const AnsiString key = code.substr(zeros);
-        if (stripZeros)
-            code = key;
+        if (stripZeros) code = key;
 
         const int idx = FindRec(key, count);
         if (idx < 0) {
@@ -517,8 +482,7 @@ void QxExpBuf::Reconcile(bool stripZeros, bool compareSets) {
             continue;
         }
         CzytajRec(idx, &host);
-        if (compareSets)
-            second = QxTowRec();  // a fresh record for every entry
+        if (compareSets) second = QxTowRec();  // a fresh record for every entry
         second.kod = host.kod;
         DodInfo2TowRec(dodinfo, &second);
         ModifyPLUStatus(host, second);
@@ -534,8 +498,7 @@ void QxExpBuf::Reconcile(bool stripZeros, bool compareSets) {
     // The host's goods the register does not have.
     for (int i = 0; i < count; ++i) {
         CzytajRec(i, &host);
-        if (host.flag)
-            continue;
+        if (host.flag) continue;
         if (host.status == stAkt || host.status == stCen)
             host.status = stDod;
         else if (host.status == stUsu)
@@ -560,8 +523,7 @@ int QxExpBuf::UtworzTowaryZKontrahentow(int pluBase, const AnsiString& mask, Ans
     QxTowRec tow;
     const int customers = std::min(il_kontr, ds_kontr->GetCount());
     for (int i = 0; i < customers; ++i) {
-        if (i % 100 == 0 && ksaction != nullptr)
-            ksaction->MsgP(i);
+        if (i % 100 == 0 && ksaction != nullptr) ksaction->MsgP(i);
         CzytajRec(i, &kontr);
         tow.Clear();
         TKartaRab card;
@@ -595,7 +557,6 @@ int QxExpBuf::UtworzTowaryZKontrahentow(int pluBase, const AnsiString& mask, Ans
         tow.stawkaPrec = stawkiPrec.empty() ? fromPercent : StrToIntDef(stawkiPrec[0], fromPercent);
         DodajRec(&tow);
     }
-    if (ksaction != nullptr)
-        ksaction->MsgS(LPV_Ok);
+    if (ksaction != nullptr) ksaction->MsgS(LPV_Ok);
     return il_tow_z_kontr;
 }

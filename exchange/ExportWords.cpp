@@ -14,10 +14,8 @@ AnsiString BadExportFormat(TMLgExtTools* translation) {
 
 bool FlagWord(const AnsiString& word, TMLgExtTools* translation) {
     const char c = word.empty() ? '\0' : word[0];
-    if (c == 'T' || c == 't')
-        return true;
-    if (c == 'F' || c == 'f')
-        return false;
+    if (c == 'T' || c == 't') return true;
+    if (c == 'F' || c == 'f') return false;
     throw Exception(BadExportFormat(translation));
 }
 
@@ -26,10 +24,6 @@ double NumberWord(const AnsiString& word) {
     return std::isfinite(value) ? value : 0;
 }
 
-long long RateInHundredths(int percent) {
-    return percent < 0 ? -1 : percent * 100LL;
-}
+long long RateInHundredths(int percent) { return percent < 0 ? -1 : percent * 100LL; }
 
-int ClampToInt(long double value) {
-    return static_cast<int>(std::clamp<long double>(value, INT_MIN, INT_MAX));
-}
+int ClampToInt(long double value) { return static_cast<int>(std::clamp<long double>(value, INT_MIN, INT_MAX)); }

@@ -23,13 +23,9 @@ AnsiString Amount(long double value) {
 }
 
 // Whole number as the text form stores it.
-long double Stored(long double value) {
-    return std::strtold(Amount(value).c_str(), nullptr);
-}
+long double Stored(long double value) { return std::strtold(Amount(value).c_str(), nullptr); }
 
-char Flag(bool value) {
-    return value ? 'T' : 'N';
-}
+char Flag(bool value) { return value ? 'T' : 'N'; }
 
 }  // namespace
 
@@ -66,14 +62,12 @@ void QxImpBuf::Clear() {
 }
 
 double QxImpBuf::GetTotalValue() {
-    if (!fisk_z_plu)
-        return 0;
+    if (!fisk_z_plu) return 0;
     long double total = 0;
     const int count = ds_plu.GetCount();
     for (int r = 0; r < count; ++r) {
         ds_plu.SetPosition(r);
-        if (fSave->GetAsInteger() == 1)
-            total += fValue->GetAsExtended();
+        if (fSave->GetAsInteger() == 1) total += fValue->GetAsExtended();
     }
     return static_cast<double>(total);
 }
@@ -88,8 +82,7 @@ void QxImpBuf::GetPlu(int i, QxImpTowRec& rec) {
 }
 
 void QxImpBuf::IndexAppend(const AnsiString& code, int rec) {
-    if (FNextSame.size() <= static_cast<size_t>(rec))
-        FNextSame.resize(static_cast<size_t>(rec) + 1, -1);
+    if (FNextSame.size() <= static_cast<size_t>(rec)) FNextSame.resize(static_cast<size_t>(rec) + 1, -1);
     FNextSame[static_cast<size_t>(rec)] = -1;
     auto it = FIndex.find(code);
     if (it == FIndex.end()) {
@@ -119,16 +112,13 @@ void QxImpBuf::AddPlu(const AnsiString& code, double quantity, double value, e_i
     fValue->SetAsExtended(value);
     fSave->SetAsInteger(1);
     fIdentifier->SetAsInteger(identifier);
-    if (Sorted)
-        IndexAppend(code, ds_plu.GetCount() - 1);
+    if (Sorted) IndexAppend(code, ds_plu.GetCount() - 1);
 }
 
 int QxImpBuf::FindRec(const AnsiString& code) {
-    if (ds_plu.GetCount() == 0)
-        return -1;
+    if (ds_plu.GetCount() == 0) return -1;
     SearchedPlu = code;
-    if (!Sorted)
-        BuildIndex();
+    if (!Sorted) BuildIndex();
     const auto it = FIndex.find(code);
     return it == FIndex.end() ? -1 : it->second.first;
 }
@@ -156,21 +146,14 @@ void QxImpBuf::AddToPlu(const AnsiString& code, double quantity, double value, e
     AddPlu(code, quantity, value, identifier);
 }
 
-void QxImpBuf::AddDiscount(double amount, bool absolute) {
-    discount += absolute ? std::fabs(amount) : amount;
-}
+void QxImpBuf::AddDiscount(double amount, bool absolute) { discount += absolute ? std::fabs(amount) : amount; }
 
-void QxImpBuf::AddBottlesTurned(double a) {
-    bottles_turned += std::fabs(a);
-}
+void QxImpBuf::AddBottlesTurned(double a) { bottles_turned += std::fabs(a); }
 
-void QxImpBuf::AddBottlesSaled(double a) {
-    bottles_saled += std::fabs(a);
-}
+void QxImpBuf::AddBottlesSaled(double a) { bottles_saled += std::fabs(a); }
 
 void QxImpBuf::AddGodzinowy(int hour, double value, int baskets, int lines) {
-    if (hour < 0 || hour >= 24)
-        return;
+    if (hour < 0 || hour >= 24) return;
     godzinowy[hour] += value;
     godz_ilkoszykow[hour] += baskets;
     godz_il_liniipar[hour] += lines;
@@ -180,10 +163,8 @@ void QxImpBuf::AddReceipt(QVRParagon* receipt) {
     std::unique_ptr<QVRParagon> owned(receipt);
     receipt->PostProcess();
     if (sprzedaz_z_paragonow) {
-        for (const auto& position : receipt->Fpos)
-            *this + position.get();
-        for (const auto& payment : receipt->Fpymnt)
-            *this + payment.get();
+        for (const auto& position : receipt->Fpos) *this + position.get();
+        for (const auto& payment : receipt->Fpymnt) *this + payment.get();
         AddGodzinowy(TdtTools(receipt->Fdata_czas).Hour(), 0, 1, receipt->GetnPosCount());
         AddDiscount(receipt->Frabat, true);
     }
@@ -207,8 +188,8 @@ QxImpBuf& QxImpBuf::operator+(QVRPosition* position) {
 QxImpBuf& QxImpBuf::operator+(QVRPayment* payment) {
     long long product = 0;
     double amount;
-    if (__builtin_mul_overflow(static_cast<long long>(payment->Fwartosc),
-                               static_cast<long long>(payment->Fkurs), &product))
+    if (__builtin_mul_overflow(static_cast<long long>(payment->Fwartosc), static_cast<long long>(payment->Fkurs),
+                               &product))
         amount = std::trunc(static_cast<long double>(payment->Fwartosc) * payment->Fkurs / 100);
     else
         amount = static_cast<double>(product / 100);
@@ -233,18 +214,16 @@ void QxImpBuf::AddParameter(const AnsiString& name, const AnsiString& value) {
 }
 
 AnsiString QxImpBuf::WalutaText(int number, const TWaluta& w) {
-    return Format("KAS_WAL%d_NAZWA;%s\r\nKAS_WAL%d_KURS;%s\r\nKAS_WAL%d_STAN;%s\r\nKAS_WAL%d_BILANS;%s\r\n",
-                  number, w.name.c_str(), number, Amount(w.rate).c_str(), number, Amount(w.cash).c_str(),
-                  number, Amount(w.balance).c_str());
+    return Format("KAS_WAL%d_NAZWA;%s\r\nKAS_WAL%d_KURS;%s\r\nKAS_WAL%d_STAN;%s\r\nKAS_WAL%d_BILANS;%s\r\n", number,
+                  w.name.c_str(), number, Amount(w.rate).c_str(), number, Amount(w.cash).c_str(), number,
+                  Amount(w.balance).c_str());
 }
 
 void QxImpBuf::Kas_AddWaluta(const AnsiString& name, double rate, double cash, double balance) {
     for (size_t k = 0; k < FWaluty.size(); ++k) {
         TWaluta& w = FWaluty[k];
-        if (w.name != name)
-            continue;
-        if (rate > 0)
-            w.rate = Stored(rate);
+        if (w.name != name) continue;
+        if (rate > 0) w.rate = Stored(rate);
         w.cash = Stored(w.cash + cash);
         w.balance = Stored(w.balance + balance);
         kas_wal[k] = WalutaText(static_cast<int>(k) + 1, w);
@@ -264,8 +243,7 @@ void QxImpBuf::Kas_Clear() {
     kas_biez = TdtTools(0.0);
     kas_is_biez = false;
     kas_stankasy = kas_karty = kas_bony = kas_czeki = kas_przelewy = kas_innefplat = 0;
-    kas_is_stankasy = kas_is_karty = kas_is_bony = kas_is_czeki = kas_is_przelewy =
-        kas_is_innefplat = false;
+    kas_is_stankasy = kas_is_karty = kas_is_bony = kas_is_czeki = kas_is_przelewy = kas_is_innefplat = false;
     kas_paragonow = kas_il_par_anulowanych = kas_il_storno = 0;
     kas_is_paragonow = kas_is_il_par_anulowanych = kas_is_il_storno = false;
     kas_wart_par_anulowanych = kas_wart_storno = 0;
@@ -278,37 +256,22 @@ void QxImpBuf::Kas_Clear() {
 void QxImpBuf::MakeStanKasyStr() {
     AnsiString s = Format("KAS_NUMER;%d\r\n", kas_numer);
     if (kas_numer != 0) {
-        if (kas_is_nazwisko)
-            s += "KAS_NAZWISKO;" + kas_nazwisko + "\r\n";
-        if (kas_is_uprawn)
-            s += Format("KAS_UPRAWN;%d\r\n", kas_uprawn);
-        if (kas_is_biez)
-            s += "KAS_BIEZ;" + kas_biez.ToString(TdtTools::fmtDateTimeCompressed) + "\r\n";
-        if (kas_is_stankasy)
-            s += "KAS_STANKASY;" + Amount(kas_stankasy) + "\r\n";
-        if (kas_is_karty)
-            s += "KAS_KARTY;" + Amount(kas_karty) + "\r\n";
-        if (kas_is_bony)
-            s += "KAS_BONY;" + Amount(kas_bony) + "\r\n";
-        if (kas_is_czeki)
-            s += "KAS_CZEKI;" + Amount(kas_czeki) + "\r\n";
-        if (kas_is_przelewy)
-            s += "KAS_PRZELEWY;" + Amount(kas_przelewy) + "\r\n";
-        if (kas_is_innefplat)
-            s += "KAS_INNEFPLAT;" + Amount(kas_innefplat) + "\r\n";
-        if (kas_is_paragonow)
-            s += Format("KAS_PARAGONOW;%d\r\n", kas_paragonow);
-        if (kas_is_il_par_anulowanych)
-            s += Format("KAS_IL_PAR_ANULOWANYCH;%d\r\n", kas_il_par_anulowanych);
-        if (kas_is_wart_par_anulowanych)
-            s += "KAS_WART_PAR_ANULOWANYCH;" + Amount(kas_wart_par_anulowanych) + "\r\n";
-        if (kas_is_il_storno)
-            s += Format("KAS_IL_STORNO;%d\r\n", kas_il_storno);
-        if (kas_is_wart_storno)
-            s += "KAS_WART_STORNO;" + Amount(kas_wart_storno) + "\r\n";
+        if (kas_is_nazwisko) s += "KAS_NAZWISKO;" + kas_nazwisko + "\r\n";
+        if (kas_is_uprawn) s += Format("KAS_UPRAWN;%d\r\n", kas_uprawn);
+        if (kas_is_biez) s += "KAS_BIEZ;" + kas_biez.ToString(TdtTools::fmtDateTimeCompressed) + "\r\n";
+        if (kas_is_stankasy) s += "KAS_STANKASY;" + Amount(kas_stankasy) + "\r\n";
+        if (kas_is_karty) s += "KAS_KARTY;" + Amount(kas_karty) + "\r\n";
+        if (kas_is_bony) s += "KAS_BONY;" + Amount(kas_bony) + "\r\n";
+        if (kas_is_czeki) s += "KAS_CZEKI;" + Amount(kas_czeki) + "\r\n";
+        if (kas_is_przelewy) s += "KAS_PRZELEWY;" + Amount(kas_przelewy) + "\r\n";
+        if (kas_is_innefplat) s += "KAS_INNEFPLAT;" + Amount(kas_innefplat) + "\r\n";
+        if (kas_is_paragonow) s += Format("KAS_PARAGONOW;%d\r\n", kas_paragonow);
+        if (kas_is_il_par_anulowanych) s += Format("KAS_IL_PAR_ANULOWANYCH;%d\r\n", kas_il_par_anulowanych);
+        if (kas_is_wart_par_anulowanych) s += "KAS_WART_PAR_ANULOWANYCH;" + Amount(kas_wart_par_anulowanych) + "\r\n";
+        if (kas_is_il_storno) s += Format("KAS_IL_STORNO;%d\r\n", kas_il_storno);
+        if (kas_is_wart_storno) s += "KAS_WART_STORNO;" + Amount(kas_wart_storno) + "\r\n";
     }
-    for (const AnsiString& entry : kas_wal)
-        s += entry;
+    for (const AnsiString& entry : kas_wal) s += entry;
     StanKasyStr = s;
 }
 
@@ -342,8 +305,7 @@ void QxImpBuf::WriteToFile(TMFile& file, bool stripZeros) {
                 line += ';';
                 size_t skip = 0;
                 if (stripZeros)
-                    while (code.size() - skip > 1 && code[skip] == '0')
-                        ++skip;
+                    while (code.size() - skip > 1 && code[skip] == '0') ++skip;
                 line.append(code, skip, AnsiString::npos);
             }
             line += ";" + Amount(quantity) + ";" + Amount(fValue->GetAsExtended());
@@ -353,8 +315,7 @@ void QxImpBuf::WriteToFile(TMFile& file, bool stripZeros) {
         // after every such batch.
         const int written = r + 1;
         if (batch == 0) {
-            if (Clock().Now() - start > kBatchMeasureDays)
-                batch = written;
+            if (Clock().Now() - start > kBatchMeasureDays) batch = written;
         } else if (written % batch == 0) {
             Sleep(kYieldMs);
         }
@@ -367,8 +328,8 @@ void QxImpBuf::WriteToFile(TMFile& file, bool stripZeros) {
     file.WriteLine("\r\n[RAPORT_GODZINOWY]");
     for (int h = 0; h < 24; ++h)
         if (godzinowy[h] != 0)
-            file.WriteLine(Format("GODZ;%d;%s;%d;%d", h, Amount(godzinowy[h]).c_str(), godz_ilkoszykow[h],
-                                  godz_il_liniipar[h]));
+            file.WriteLine(
+                Format("GODZ;%d;%s;%d;%d", h, Amount(godzinowy[h]).c_str(), godz_ilkoszykow[h], godz_il_liniipar[h]));
 
     file.WriteLine("\r\n[RAPORT_WALUTOWY]");
 
@@ -385,13 +346,11 @@ void QxImpBuf::WriteToFile(TMFile& file, bool stripZeros) {
     file.WriteLine(Format("IL_KOSZYKOW;%d", il_koszykow));
     file.WriteLine(Format("IL_LINII_PAR;%d", il_linii_par));
 
-    if (kas_active)
-        MakeStanKasyStr();
+    if (kas_active) MakeStanKasyStr();
     if (!StanKasyStr.empty()) {
         file.WriteLine("\r\n[STAN_KASY]");
         size_t end = StanKasyStr.size();
-        while (end > 0 && (StanKasyStr[end - 1] == '\r' || StanKasyStr[end - 1] == '\n'))
-            --end;
+        while (end > 0 && (StanKasyStr[end - 1] == '\r' || StanKasyStr[end - 1] == '\n')) --end;
         file.WriteLine(StanKasyStr.substr(0, end));
     }
 
@@ -405,8 +364,7 @@ void QxImpBuf::WriteToFile(TMFile& file, bool stripZeros) {
     file.WriteLine(Format("DOKLEJ_PLU;%c", Flag(doklej_plu)));
 
     if (par_szczeg)
-        for (const auto& receipt : FReceipts)
-            file << *receipt;
+        for (const auto& receipt : FReceipts) file << *receipt;
 }
 
 void QxImpBuf::Save(const AnsiString& fileName, bool stripZeros) {
@@ -429,23 +387,19 @@ void QxImpBuf::Save(const AnsiString& fileName, bool stripZeros) {
 }
 
 void QxImpBuf::AddLiniaParEx(const AnsiString& code, double quantity, double value, double discount_,
-                             const AnsiString& receiptText, const TdtTools& date, int extra1,
-                             int extra2, e_identifier identifier) {
+                             const AnsiString& receiptText, const TdtTools& date, int extra1, int extra2,
+                             e_identifier identifier) {
     const e_identifier id = Resolve(identifier, u8"QxExpBuf::AddLiniaParEx() - nieprawidłowy _ident");
     const AnsiString kod = id == id_plu ? code : AnsiString();
     const AnsiString kodkresk = id == id_barcode ? code : AnsiString();
     AnsiString line = "PAR;" + kod + ";" + kodkresk + ";" + Amount(quantity) + ";" + Amount(value) + ";" +
                       Amount(discount_) + ";" + receiptText + ";" + date.ToString(TdtTools::fmtDateTimeCompressed) +
                       ";";
-    if (extra1 >= 0)
-        line += IntToStr(extra1);
+    if (extra1 >= 0) line += IntToStr(extra1);
     line += ';';
-    if (extra2 >= 0)
-        line += IntToStr(extra2);
+    if (extra2 >= 0) line += IntToStr(extra2);
     line += "\r\n";
     paragony += line;
 }
 
-void QxImpBuf::SaveOneParag(const AnsiString& fileName) {
-    TLTools::BufToFile(paragony, fileName);
-}
+void QxImpBuf::SaveOneParag(const AnsiString& fileName) { TLTools::BufToFile(paragony, fileName); }

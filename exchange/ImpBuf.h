@@ -16,9 +16,9 @@ class TMFile;
 
 // How a goods code is read by the host.
 enum e_identifier {
-    id_global = 0,   // decided by the buffer's ident_barcode
-    id_plu = 1,      // the code is a PLU number
-    id_barcode = 2   // the code is a barcode
+    id_global = 0,  // decided by the buffer's ident_barcode
+    id_plu = 1,     // the code is a PLU number
+    id_barcode = 2  // the code is a barcode
 };
 
 // Value form of one goods line.
@@ -86,20 +86,62 @@ public:
     void Kas_ActiveKasjerSection() { kas_active = true; }
     bool Kas_IsActiveKasjerSection() const { return kas_active; }
     void Kas_SetNumer(int n) { kas_numer = n; }
-    void Kas_SetNazwisko(const AnsiString& text) { kas_nazwisko = text; kas_is_nazwisko = true; }
-    void Kas_SetUprawn(int n) { kas_uprawn = n; kas_is_uprawn = true; }
-    void Kas_SetBiez(const TdtTools& date) { kas_biez = date; kas_is_biez = true; }
-    void Kas_AddStankasy(double a) { kas_stankasy += a; kas_is_stankasy = true; }
-    void Kas_AddKarty(double a) { kas_karty += a; kas_is_karty = true; }
-    void Kas_AddBony(double a) { kas_bony += a; kas_is_bony = true; }
-    void Kas_AddCzeki(double a) { kas_czeki += a; kas_is_czeki = true; }
-    void Kas_AddPrzelewy(double a) { kas_przelewy += a; kas_is_przelewy = true; }
-    void Kas_AddInnefplat(double a) { kas_innefplat += a; kas_is_innefplat = true; }
-    void Kas_AddParagonow(int n) { kas_paragonow += n; kas_is_paragonow = true; }
-    void Kas_AddIlParAnulowanych(int n) { kas_il_par_anulowanych += n; kas_is_il_par_anulowanych = true; }
-    void Kas_AddWartParAnulowanych(double a) { kas_wart_par_anulowanych += a; kas_is_wart_par_anulowanych = true; }
-    void Kas_AddIlStorno(int n) { kas_il_storno += n; kas_is_il_storno = true; }
-    void Kas_AddWartStorno(double a) { kas_wart_storno += a; kas_is_wart_storno = true; }
+    void Kas_SetNazwisko(const AnsiString& text) {
+        kas_nazwisko = text;
+        kas_is_nazwisko = true;
+    }
+    void Kas_SetUprawn(int n) {
+        kas_uprawn = n;
+        kas_is_uprawn = true;
+    }
+    void Kas_SetBiez(const TdtTools& date) {
+        kas_biez = date;
+        kas_is_biez = true;
+    }
+    void Kas_AddStankasy(double a) {
+        kas_stankasy += a;
+        kas_is_stankasy = true;
+    }
+    void Kas_AddKarty(double a) {
+        kas_karty += a;
+        kas_is_karty = true;
+    }
+    void Kas_AddBony(double a) {
+        kas_bony += a;
+        kas_is_bony = true;
+    }
+    void Kas_AddCzeki(double a) {
+        kas_czeki += a;
+        kas_is_czeki = true;
+    }
+    void Kas_AddPrzelewy(double a) {
+        kas_przelewy += a;
+        kas_is_przelewy = true;
+    }
+    void Kas_AddInnefplat(double a) {
+        kas_innefplat += a;
+        kas_is_innefplat = true;
+    }
+    void Kas_AddParagonow(int n) {
+        kas_paragonow += n;
+        kas_is_paragonow = true;
+    }
+    void Kas_AddIlParAnulowanych(int n) {
+        kas_il_par_anulowanych += n;
+        kas_is_il_par_anulowanych = true;
+    }
+    void Kas_AddWartParAnulowanych(double a) {
+        kas_wart_par_anulowanych += a;
+        kas_is_wart_par_anulowanych = true;
+    }
+    void Kas_AddIlStorno(int n) {
+        kas_il_storno += n;
+        kas_is_il_storno = true;
+    }
+    void Kas_AddWartStorno(double a) {
+        kas_wart_storno += a;
+        kas_is_wart_storno = true;
+    }
     // Adds to the entry of the currency name (rate replaced when greater than 0), or appends one.
     void Kas_AddWaluta(const AnsiString& name, double rate, double cash, double balance);
     void Kas_Clear();
@@ -149,8 +191,7 @@ public:
     bool kas_is_uprawn = false;
     TdtTools kas_biez;
     bool kas_is_biez = false;
-    double kas_stankasy = 0, kas_karty = 0, kas_bony = 0, kas_czeki = 0, kas_przelewy = 0,
-           kas_innefplat = 0;
+    double kas_stankasy = 0, kas_karty = 0, kas_bony = 0, kas_czeki = 0, kas_przelewy = 0, kas_innefplat = 0;
     bool kas_is_stankasy = false, kas_is_karty = false, kas_is_bony = false, kas_is_czeki = false,
          kas_is_przelewy = false, kas_is_innefplat = false;
     int kas_paragonow = 0, kas_il_par_anulowanych = 0, kas_il_storno = 0;

@@ -11,8 +11,7 @@ QxLineWords::QxLineWords(const AnsiString& text, TMLgExtTools* translation) : FL
 
 int QxLineWords::IntWord(int i, const char* cls, const char* method, const char* messageUtf8) {
     int value = 0;
-    if (!TryStrToInt(FWords[i], value))
-        throw Exception(Tr(FLgLink, kExpBufContext, cls, method, "blad", messageUtf8));
+    if (!TryStrToInt(FWords[i], value)) throw Exception(Tr(FLgLink, kExpBufContext, cls, method, "blad", messageUtf8));
     return value;
 }
 
@@ -21,14 +20,10 @@ QxKasjer::QxKasjer(int numer, const AnsiString& nazwisko, int poziom, const Ansi
     : QxLineWords(Format("%d;", numer) + nazwisko + Format(";%d;", poziom) + identyfikator + ";" + kodKarty,
                   translation) {}
 
-int QxKasjer::GetNumer() {
-    return IntWord(0, "QxKasjer", "GetNumer", u8"Błąd odczytu numeru kasjera");
-}
+int QxKasjer::GetNumer() { return IntWord(0, "QxKasjer", "GetNumer", u8"Błąd odczytu numeru kasjera"); }
 
 int QxKasjer::GetPoziomUprawnien() {
     return IntWord(2, "QxKasjer", "GetPoziomUprawnien", u8"Błąd odczytu poziomu uprawnień kasjera");
 }
 
-int QxWaluta::GetKurs() {
-    return IntWord(2, "QxWaluta", "GetKurs", u8"Błąd odczytu kursu waluty");
-}
+int QxWaluta::GetKurs() { return IntWord(2, "QxWaluta", "GetKurs", u8"Błąd odczytu kursu waluty"); }

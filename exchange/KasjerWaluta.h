@@ -23,8 +23,7 @@ private:
 // number;surname;permission level;identifier;card code
 class QxKasjer : public QxLineWords {
 public:
-    explicit QxKasjer(const AnsiString& text, TMLgExtTools* translation = nullptr)
-        : QxLineWords(text, translation) {}
+    explicit QxKasjer(const AnsiString& text, TMLgExtTools* translation = nullptr) : QxLineWords(text, translation) {}
     QxKasjer(int numer, const AnsiString& nazwisko, int poziom, const AnsiString& identyfikator,
              const AnsiString& kodKarty, TMLgExtTools* translation = nullptr);
     int GetNumer();
@@ -37,8 +36,7 @@ public:
 // code;name;rate;default (T);change may be given (T)
 class QxWaluta : public QxLineWords {
 public:
-    explicit QxWaluta(const AnsiString& text, TMLgExtTools* translation = nullptr)
-        : QxLineWords(text, translation) {}
+    explicit QxWaluta(const AnsiString& text, TMLgExtTools* translation = nullptr) : QxLineWords(text, translation) {}
     AnsiString GetKod() { return FWords[0]; }
     AnsiString GetNazwa() { return FWords[1]; }
     int GetKurs();

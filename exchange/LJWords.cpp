@@ -4,8 +4,7 @@ int TLJWords::Init(const AnsiString& line) {
     FWords.clear();
     FSizes.clear();
     Feof = false;
-    if (line.empty())
-        return 0;
+    if (line.empty()) return 0;
     if (FSeparator.empty()) {
         FWords.push_back(line);
         return GetCount();
@@ -29,8 +28,7 @@ AnsiString TLJWords::operator=(const AnsiString& line) {
 }
 
 AnsiString TLJWords::operator[](int i) {
-    if (i < 0)
-        return "";
+    if (i < 0) return "";
     if (i >= GetCount()) {
         Feof = true;
         return "";
@@ -40,14 +38,12 @@ AnsiString TLJWords::operator[](int i) {
 
 AnsiString TLJWords::Get(int i) {
     AnsiString word = (*this)[i];
-    if (i >= 0 && i == GetCount() - 1)
-        Feof = true;
+    if (i >= 0 && i == GetCount() - 1) Feof = true;
     return word;
 }
 
 void TLJWords::Put(int i, const AnsiString& word) {
-    if (i < 0)
-        return;
+    if (i < 0) return;
     if (i >= GetCount())
         FWords.push_back(word);
     else
@@ -59,15 +55,12 @@ int TLJWords::GetSize(int i) const {
     return it == FSizes.end() ? -1 : it->second;
 }
 
-void TLJWords::SetSize(int i, int width) {
-    FSizes[i] = width;
-}
+void TLJWords::SetSize(int i, int width) { FSizes[i] = width; }
 
 TLJWords::operator AnsiString() const {
     AnsiString result;
     for (size_t k = 0; k < FWords.size(); ++k) {
-        if (k > 0)
-            result += FSeparator;
+        if (k > 0) result += FSeparator;
         const AnsiString& word = FWords[k];
         const int width = GetSize(static_cast<int>(k));
         if (width < 0) {

@@ -30,8 +30,7 @@ int TLQuickSort::Sort(int lo, int hi) {
             break;
         }
     }
-    for (auto it = done.rbegin(); it != done.rend(); ++it)
-        SetNumDone(*it);
+    for (auto it = done.rbegin(); it != done.rend(); ++it) SetNumDone(*it);
     return 0;
 }
 
@@ -41,10 +40,8 @@ int TLQuickSort::Partition(int lo, int& j) {
     int i = lo;
     int p = lo + (j - lo) / 2;
     do {
-        while (SortCompare(i, p) < 0)
-            ++i;
-        while (SortCompare(p, j) < 0)
-            --j;
+        while (SortCompare(i, p) < 0) ++i;
+        while (SortCompare(p, j) < 0) --j;
         if (i <= j) {
             // The pivot follows its element when that element is swapped away.
             if (p == i)
@@ -67,8 +64,7 @@ int TLQuickSort::Find(int lo, int hi) {
     while (lo <= hi) {
         const int m = lo + (hi - lo) / 2;
         const int c = FindCompare(m);
-        if (c == 0)
-            return m;
+        if (c == 0) return m;
         if (c < 0)
             hi = m - 1;
         else
@@ -83,12 +79,9 @@ int TLQuickSort::FindInsertPlace(int lo, int hi) {
         Sort(lo, hi);
         Sorted = true;
     }
-    if (hi < lo)
-        return lo;
-    if (FindCompare(lo) < 0)
-        return lo;
-    if (FindCompare(hi) > 0)
-        return hi + 1;
+    if (hi < lo) return lo;
+    if (FindCompare(lo) < 0) return lo;
+    if (FindCompare(hi) > 0) return hi + 1;
     insert_place = -1;
     Find(lo, hi);
     return insert_place;

@@ -6,13 +6,9 @@
 
 namespace {
 
-AnsiString Compressed(double value) {
-    return TdtTools(value).ToString(TdtTools::fmtDateTimeCompressed);
-}
+AnsiString Compressed(double value) { return TdtTools(value).ToString(TdtTools::fmtDateTimeCompressed); }
 
-AnsiString OrEmpty(int value) {
-    return value == -1 ? AnsiString() : IntToStr(value);
-}
+AnsiString OrEmpty(int value) { return value == -1 ? AnsiString() : IntToStr(value); }
 
 const size_t kHeadLimit = 255;
 const int kPositionsPerPause = 100;
@@ -32,9 +28,9 @@ AnsiString QVRPosition::ToString() const {
 }
 
 AnsiString QVRPayment::ToString() const {
-    AnsiString line = Format("PMT;%d;%lld;%d;%d;%d;%d;%s;%s;", Fkod, static_cast<long long>(Fwartosc),
-                             Fkurs, FnrDokWplaty, Ftransfer, static_cast<int>(Frodzaj),
-                             Fkonczaca ? "1" : "0", Fterminowa ? "1" : "0");
+    AnsiString line =
+        Format("PMT;%d;%lld;%d;%d;%d;%d;%s;%s;", Fkod, static_cast<long long>(Fwartosc), Fkurs, FnrDokWplaty, Ftransfer,
+               static_cast<int>(Frodzaj), Fkonczaca ? "1" : "0", Fterminowa ? "1" : "0");
     line += Ftytul;
     line += ';';
     line += Compressed(Fdata_czas);
@@ -48,25 +44,21 @@ AnsiString QVRPayment::ToString() const {
 }
 
 void QVRParagon::ProcessFirstPosition(QVRPosition& position) {
-    if (FnrPar == -1)
-        FnrPar = position.FnrParagonu;
-    if (Fdata_czas == 0)
-        Fdata_czas = position.Fdata_czas;
+    if (FnrPar == -1) FnrPar = position.FnrParagonu;
+    if (Fdata_czas == 0) Fdata_czas = position.Fdata_czas;
 }
 
 QVRParagon& QVRParagon::operator+(QVRPosition& position) {
     ProcessEachPosition(position);
     Fpos.emplace_back(&position);
-    if (Fpos.size() == 1)
-        ProcessFirstPosition(position);
+    if (Fpos.size() == 1) ProcessFirstPosition(position);
     return *this;
 }
 
 QVRParagon& QVRParagon::operator+(QVRPayment& payment) {
     ProcessEachPayment(payment);
     Fpymnt.emplace_back(&payment);
-    if (Fpymnt.size() == 1)
-        ProcessFirstPayment(payment);
+    if (Fpymnt.size() == 1) ProcessFirstPayment(payment);
     return *this;
 }
 
@@ -85,16 +77,12 @@ AnsiString QVRParagon::HeadText() const {
     head += ';';
     head += Compressed(Fdata_czas);
     head += Format(";%d;%d\r\n", Frabat, FnrZmiany);
-    if (!nip.empty())
-        head += "NIP;" + nip + "\r\n";
-    if (head.size() > kHeadLimit)
-        head.erase(kHeadLimit);
+    if (!nip.empty()) head += "NIP;" + nip + "\r\n";
+    if (head.size() > kHeadLimit) head.erase(kHeadLimit);
     return head;
 }
 
-void QVRParagon::operator>>(TMFile& file) {
-    file << *this;
-}
+void QVRParagon::operator>>(TMFile& file) { file << *this; }
 
 TMFile& operator<<(TMFile& file, const QVRPosition& position) {
     file.Write(position.ToString());
@@ -112,14 +100,12 @@ TMFile& operator<<(TMFile& file, QVRParagon& receipt) {
         int written = 0;
         for (const auto& position : receipt.Fpos) {
             file << *position;
-            if (++written % kPositionsPerPause == 0)
-                Sleep(kPauseMs);
+            if (++written % kPositionsPerPause == 0) Sleep(kPauseMs);
         }
     }
     for (size_t k = 0; k < receipt.Fpymnt.size(); ++k) {
         QVRPayment& payment = *receipt.Fpymnt[k];
-        if (k + 1 == receipt.Fpymnt.size())
-            payment.Fkonczaca = true;
+        if (k + 1 == receipt.Fpymnt.size()) payment.Fkonczaca = true;
         file << payment;
     }
     return file;

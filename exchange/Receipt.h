@@ -16,11 +16,11 @@ enum formy { FP_UNDEFINED = -1, FP_GOT = 0, FP_BON = 1, FP_CZEK = 2, FP_KARTA = 
 // One sold or returned item.
 class QVRPosition {
 public:
-    int Fplu = -1;               // PLU number; -1 = none
-    AnsiString Fkod;             // goods code (barcode)
-    int Filosc = -1;             // thousandths of the unit
-    int64_t Fwartosc = -1;       // grosze
-    int Frabat = -1;             // grosze
+    int Fplu = -1;          // PLU number; -1 = none
+    AnsiString Fkod;        // goods code (barcode)
+    int Filosc = -1;        // thousandths of the unit
+    int64_t Fwartosc = -1;  // grosze
+    int Frabat = -1;        // grosze
     int FnrParagonu = -1;
     double Fdata_czas = 0;
     position_type FTyp = ptSale;
@@ -32,17 +32,17 @@ public:
 // One payment.
 class QVRPayment {
 public:
-    int Fkod = -1;               // 0 cash, 1 voucher, 2 cheque, 3 card, 4 other
-    int64_t Fwartosc = -1;       // grosze
-    int Fkurs = 1;               // hundredths (100 = 1:1)
+    int Fkod = -1;          // 0 cash, 1 voucher, 2 cheque, 3 card, 4 other
+    int64_t Fwartosc = -1;  // grosze
+    int Fkurs = 1;          // hundredths (100 = 1:1)
     int FnrDokWplaty = -1;
     int Ftransfer = -1;
     formy Frodzaj = FP_UNDEFINED;
-    bool Fkonczaca = false;      // the closing payment of the receipt
+    bool Fkonczaca = false;  // the closing payment of the receipt
     bool Fterminowa = false;
     AnsiString Ftytul;
     double Fdata_czas = 0;
-    int Fkod_f_plat_ext = -1;    // -1 = none
+    int Fkod_f_plat_ext = -1;  // -1 = none
     AnsiString Fkod_waluty;
     int Fkurs_prec = 10000;
     int Fwartosc_pln = 0;
@@ -82,7 +82,7 @@ public:
     // Writes the receipt block (as operator<<).
     void operator>>(TMFile& file);
 
-    bool FwoDetails = true;      // written without positions
+    bool FwoDetails = true;  // written without positions
     int FnrTrans = -1;
     int FnrPar = -1;
     int FnrKasjera = -1;

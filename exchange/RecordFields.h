@@ -25,8 +25,8 @@ public:
     template <size_t N>
     void Bind(TMDataSet& ds, const Column (&columns)[N]) {
         for (const Column& c : columns) {
-            const TMFieldType type = std::visit(
-                [](auto m) { return TypeOf<std::decay_t<decltype(std::declval<Rec&>().*m)>>(); }, c.member);
+            const TMFieldType type =
+                std::visit([](auto m) { return TypeOf<std::decay_t<decltype(std::declval<Rec&>().*m)>>(); }, c.member);
             FFields.emplace_back(ds.Fields().Add(c.name, type), c.member);
         }
     }
@@ -45,8 +45,7 @@ public:
     template <class T>
     TMField* Field(T Rec::*member) const {
         for (const auto& [field, m] : FFields)
-            if (std::holds_alternative<T Rec::*>(m) && std::get<T Rec::*>(m) == member)
-                return field;
+            if (std::holds_alternative<T Rec::*>(m) && std::get<T Rec::*>(m) == member) return field;
         return nullptr;
     }
 

@@ -33,8 +33,8 @@ AnsiString TQxActionBase::Txt(const char* context, const char* cls, const char* 
 bool TQxActionBase::JakSzukacParagonu(int*, int*, int*) { return false; }
 
 void TQxActionBase::Operacja(HQVRDLLSRODOWISKO*, int, int) {
-    throw Exception(Txt(kCtxLib, "TQxActionBase", "Operacja", "Exception",
-                        u8"Urządzenie nie obsługuje zleconego typu operacji"));
+    throw Exception(
+        Txt(kCtxLib, "TQxActionBase", "Operacja", "Exception", u8"Urządzenie nie obsługuje zleconego typu operacji"));
 }
 
 AnsiString TQxActionBase::WlasciwosciUrzadzenia(int property) {
@@ -92,11 +92,9 @@ AnsiString TQxActionBase::ParamAsDir(const AnsiString& name) {
         Os().DeleteFile(probe);
         return value;
     }
-    throw Exception(Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "uprawnien",
-                        u8"Qivera nie ma uprawnień do zapisu w katalogu \"") +
-                    value +
-                    Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "nadaj",
-                        u8"\", nadaj uprawnienia aby kontynuować"));
+    throw Exception(
+        Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "uprawnien", u8"Qivera nie ma uprawnień do zapisu w katalogu \"") +
+        value + Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "nadaj", u8"\", nadaj uprawnienia aby kontynuować"));
 }
 
 static AnsiString OwnParamName(TQxHostLink* library, const AnsiString& name) {
@@ -132,9 +130,9 @@ void TQxActionBase::WriteLongParamEx(const AnsiString& name, const AnsiString& v
 
 void TQxActionBase::ZmienParametr(const AnsiString& name, const AnsiString& value) {
     if (!FLibrary || !FLibrary->ZmienParametr(FArg2, Trim(name), Trim(value)))
-        throw Exception(Txt(kCtxLib, "TQxActionBase", "ZmienParametr", "Exception",
-                            u8"Błąd zapisu własnego parametru '") +
-                        name + Txt(kCtxLib, "TQxActionBase", "ZmienParametr", "bazy", u8"' do bazy danych"));
+        throw Exception(
+            Txt(kCtxLib, "TQxActionBase", "ZmienParametr", "Exception", u8"Błąd zapisu własnego parametru '") + name +
+            Txt(kCtxLib, "TQxActionBase", "ZmienParametr", "bazy", u8"' do bazy danych"));
 }
 
 void TQxActionBase::OdswiezParametry() {
@@ -213,9 +211,9 @@ void TQxActionBase::MsgS(LPVState state) {
         case LPV_Error: ZmienOstatniKomunikat(zkBlad, FLastMsg); break;
         case LPV_Warning: ZmienOstatniKomunikat(zkOstrzezenie, FLastMsg); break;
         case LPV_Percent:
-            ZmienOstatniKomunikat(zkInformacja, FLastMsg + ":" + kValueMark +
-                                                    IntToStr(static_cast<long long>(FLastProgress) * 100 / FLastMax) +
-                                                    " %");
+            ZmienOstatniKomunikat(
+                zkInformacja,
+                FLastMsg + ":" + kValueMark + IntToStr(static_cast<long long>(FLastProgress) * 100 / FLastMax) + " %");
             break;
         case LPV_Value:
             ZmienOstatniKomunikat(zkInformacja, FLastMsg + ":" + kValueMark + IntToStr(FLastProgress));
@@ -257,9 +255,9 @@ AnsiString TQxActionBase::OdczytajTowar(const AnsiString& code) {
 }
 
 int TQxActionBase::DodajTowarZKasy(const AnsiString& name, int goodsNumber, const AnsiString& code, int overwrite,
-                                   const AnsiString& groupName, const AnsiString& unitName, int vatRate,
-                                   double price1, double price2, double price3, double price4, int openPrice,
-                                   int package, const AnsiString& packageCode) {
+                                   const AnsiString& groupName, const AnsiString& unitName, int vatRate, double price1,
+                                   double price2, double price3, double price4, int openPrice, int package,
+                                   const AnsiString& packageCode) {
     if (!FLibrary) return -1;
     return FLibrary->DodajTowarZKasy(FArg2, name, goodsNumber, code, overwrite, groupName, unitName, vatRate, price1,
                                      price2, price3, price4, openPrice, package, packageCode);
@@ -300,8 +298,7 @@ void TQxActionBase::OstatecznePrzechwycenieBledu(const AnsiString& operationName
         const char* method = "OstatecznePrzechwycenieBledu";
         AnsiString text;
         const AnsiString header = Txt(kCtxLib, cls, method, "Podczas", u8"Podczas wykonywania operacji '") +
-                                  operationName +
-                                  Txt(kCtxLib, cls, method, "bladdwuk", u8"' wystąpił błąd:\r\n");
+                                  operationName + Txt(kCtxLib, cls, method, "bladdwuk", u8"' wystąpił błąd:\r\n");
         if (!e) {
             text = Txt(kCtxLib, cls, method, "Podczas", u8"Podczas wykonywania operacji '", 1) + operationName +
                    Txt(kCtxLib, cls, method, "nierozpo", u8"' wystąpił nierozpoznawalny błąd");

@@ -90,8 +90,8 @@ public:
 
 protected:
     // Texts of the operation framework, translated through the library's service.
-    AnsiString Txt(const char* context, const char* cls, const char* method, const char* piece,
-                   const char* defaultUtf8, int duplicate = 0);
+    AnsiString Txt(const char* context, const char* cls, const char* method, const char* piece, const char* defaultUtf8,
+                   int duplicate = 0);
 
 private:
     TQxHostLink* FLibrary;

@@ -46,7 +46,7 @@ public:
     virtual void ZapiszStanLicznika(void* arg2, int* values, int count) = 0;
     virtual void ZapiszStanICzasLicznika(void* arg2, int* values, int count, const AnsiString& time) = 0;
     virtual int DodajTowarZKasy(void* arg2, const AnsiString& name, int goodsNumber, const AnsiString& code,
-                                int overwrite, const AnsiString& groupName, const AnsiString& unitName,
-                                int vatRate, double price1, double price2, double price3, double price4,
-                                int openPrice, int package, const AnsiString& packageCode) = 0;
+                                int overwrite, const AnsiString& groupName, const AnsiString& unitName, int vatRate,
+                                double price1, double price2, double price3, double price4, int openPrice, int package,
+                                const AnsiString& packageCode) = 0;
 };

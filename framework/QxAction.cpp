@@ -42,8 +42,7 @@ AnsiString QxAction::FNameLOG() { return FKatalogWymiany + "kasa.log"; }
 
 void QxAction::Progress(int& counter) {
     ++counter;
-    if (counter <= 30 || (counter <= 200 && counter % 10 == 0) || (counter > 200 && counter % 25 == 0))
-        MsgP(counter);
+    if (counter <= 30 || (counter <= 200 && counter % 10 == 0) || (counter > 200 && counter % 25 == 0)) MsgP(counter);
 }
 
 void QxAction::ShowTowInfo(bool all) {
@@ -96,16 +95,15 @@ void QxAction::LogWarnings(TErrorLog* log, const AnsiString& prefix, const AnsiS
         end = log->GetNext(line);
         if (end && line.empty()) break;
     }
-    if (log->GetCount() > 20)
-        MsgAdd(ActionTxt("QxAction", "LogWarnings", "itd", u8"i tak dalej..."), state, 100);
+    if (log->GetCount() > 20) MsgAdd(ActionTxt("QxAction", "LogWarnings", "itd", u8"i tak dalej..."), state, 100);
 }
 
 int QxAction::MessageBoxA(const AnsiString& text, const AnsiString& caption, int flags) {
     error_log.push_back(caption + " (" + text + ")");
     switch (flags & 0x0F) {
         case 0:
-        case 1: return 1;   // OK
-        case 2: return 5;   // Ignore
+        case 1: return 1;  // OK
+        case 2: return 5;  // Ignore
         case 3:
         case 5:
         case 6: return 2;   // Cancel
@@ -129,8 +127,7 @@ void QxAction::LogujOdrzuconePrzyEksporcie() {
     if (!warning_log.empty()) {
         MsgAdd(ActionTxt(cls, method, "ostrzeze", u8" - ostrzeżenia"), LPV_Value, 100);
         MsgP(static_cast<int>(warning_log.size()));
-        for (size_t i = 0; i < warning_log.size() && i < 10; ++i)
-            DodajKomunikat(zkOstrzezenie, "..." + warning_log[i]);
+        for (size_t i = 0; i < warning_log.size() && i < 10; ++i) DodajKomunikat(zkOstrzezenie, "..." + warning_log[i]);
         if (warning_log.size() > 10)
             DodajKomunikat(zkOstrzezenie, ActionTxt(cls, method, "itd", u8"i tak dalej...", 1));
     }

@@ -41,13 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             buf.ReadFromFile(path, true, static_cast<int>(size % 6) - 1);
             // What was read must be usable.
             QxTowRec rec;
-            for (int i = 0; i < buf.GetTowCount(); ++i)
-                buf.CzytajRec(i, &rec);
-            if (buf.GetTowCount() > 0)
-                buf.FindRec(rec.kod, buf.GetTowCount());
+            for (int i = 0; i < buf.GetTowCount(); ++i) buf.CzytajRec(i, &rec);
+            if (buf.GetTowCount() > 0) buf.FindRec(rec.kod, buf.GetTowCount());
             QxKontrRec kontr;
-            for (int i = 0; i < buf.GetKontrCount(); ++i)
-                buf.CzytajRec(i, &kontr);
+            for (int i = 0; i < buf.GetKontrCount(); ++i) buf.CzytajRec(i, &kontr);
         } catch (const EMException&) {
         } catch (const Exception&) {
         }

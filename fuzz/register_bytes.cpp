@@ -46,17 +46,14 @@ public:
     void Close() override {}
     void SetTimeouts(const TSerialTimeouts&) override {}
     int Write(const char*, int count, bool) override {
-        if (count > 0)
-            g_line.written += static_cast<size_t>(count);
+        if (count > 0) g_line.written += static_cast<size_t>(count);
         return count;
     }
     int Read(char* buffer, int count) override {
-        if (count <= 0)
-            return 0;
+        if (count <= 0) return 0;
         size_t left = g_line.size - g_line.pos;
         size_t n = left < static_cast<size_t>(count) ? left : static_cast<size_t>(count);
-        for (size_t i = 0; i < n; ++i)
-            buffer[i] = g_line.data[g_line.pos + i];
+        for (size_t i = 0; i < n; ++i) buffer[i] = g_line.data[g_line.pos + i];
         g_line.pos += n;
         return static_cast<int>(n);
     }
@@ -96,10 +93,8 @@ const std::string& LogPath() {
 
 // A packet handed to a caller: STX first, at most the receive buffer's size.
 void CheckPacket(const AnsiString& packet) {
-    if (packet.empty() || packet[0] != EcrByte::STX)
-        Broken("a packet without its STX");
-    if (packet.size() > static_cast<size_t>(TEcrLink::BufferSize))
-        Broken("a packet longer than the receive buffer");
+    if (packet.empty() || packet[0] != EcrByte::STX) Broken("a packet without its STX");
+    if (packet.size() > static_cast<size_t>(TEcrLink::BufferSize)) Broken("a packet longer than the receive buffer");
 }
 
 // The callers' clean-up after a failure inside a transfer.
@@ -113,35 +108,32 @@ void Reset(TEcrLink& link) {
 
 void Exchange(int kind, TEcrLink& link, TEcrTransfers& transfers) {
     switch (kind) {
-    case 0: {
-        AnsiString packet = transfers.ReadPacketSingle("p", rm_notresetting, 0, 0);
-        CheckPacket(packet);
-        break;
-    }
-    case 1: {
-        transfers.BeginRead("k#00", rm_resetting, 12, 40);
-        for (int i = 0; i < 64; ++i) {
-            link.ThrowPrzerwac();
-            bool eot = false;
-            AnsiString packet = link.ReadPacketNext(eot);
-            if (eot) {
-                if (!packet.empty())
-                    Broken("a packet together with EOT");
-                return;
-            }
+        case 0: {
+            AnsiString packet = transfers.ReadPacketSingle("p", rm_notresetting, 0, 0);
             CheckPacket(packet);
+            break;
         }
-        link.ResetCommunication();
-        break;
-    }
-    case 2:
-        transfers.BeginWrite("I#00");
-        link.SendPacket("A0000000000005900123Chleb razowy         0000000250010000002");
-        link.ResetCommunication();
-        break;
-    default:
-        transfers.BeginReset("i", rm_resetting, 1, -1);
-        break;
+        case 1: {
+            transfers.BeginRead("k#00", rm_resetting, 12, 40);
+            for (int i = 0; i < 64; ++i) {
+                link.ThrowPrzerwac();
+                bool eot = false;
+                AnsiString packet = link.ReadPacketNext(eot);
+                if (eot) {
+                    if (!packet.empty()) Broken("a packet together with EOT");
+                    return;
+                }
+                CheckPacket(packet);
+            }
+            link.ResetCommunication();
+            break;
+        }
+        case 2:
+            transfers.BeginWrite("I#00");
+            link.SendPacket("A0000000000005900123Chleb razowy         0000000250010000002");
+            link.ResetCommunication();
+            break;
+        default: transfers.BeginReset("i", rm_resetting, 1, -1); break;
     }
 }
 
@@ -153,8 +145,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     static TVirtualClock clock;
     SetClock(&clock);
     const uint8_t selector = data[0];
@@ -187,8 +178,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const std::exception&) {
         Reset(link);
     }
-    if (g_line.pos > g_line.size)
-        Broken("read past the end of the line");
+    if (g_line.pos > g_line.size) Broken("read past the end of the line");
     try {
         channel.ClosePort();
     } catch (const Exception&) {

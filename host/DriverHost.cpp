@@ -137,8 +137,8 @@ struct THostCallbacks {
         return 1;
     }
     static int DodajTowarZKasy(void* arg1, void* arg2, char* name, int goodsNumber, char* code, int overwrite,
-                               char* groupName, char* unitName, int vatRate, double p1, double p2, double p3,
-                               double p4, int openPrice, int package, char* packageCode) {
+                               char* groupName, char* unitName, int vatRate, double p1, double p2, double p3, double p4,
+                               int openPrice, int package, char* packageCode) {
         TDriverHost& h = H(arg1);
         THostGoods g;
         g.name = Str(name);
@@ -180,7 +180,9 @@ int Lookup(char* out, int size, const char* context, const char* key) {
 // Every function passes through the interface's type for its number: one whose arguments
 // differ from what the driver calls it with does not compile.
 template <typename F>
-void* Offer(F function) { return reinterpret_cast<void*>(function); }
+void* Offer(F function) {
+    return reinterpret_cast<void*>(function);
+}
 
 void* Callback(int number) {
     using C = THostCallbacks;
@@ -213,7 +215,8 @@ void* Callback(int number) {
 }  // namespace
 
 const std::set<int>& TDriverHost::AllCallbacks() {
-    static const std::set<int> all = {5, 6, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 28, 31, 32, 33, 34};
+    static const std::set<int> all = {5,  6,  11, 12, 13, 14, 15, 16, 17, 18, 19,
+                                      20, 21, 22, 23, 24, 25, 28, 31, 32, 33, 34};
     return all;
 }
 

@@ -64,7 +64,7 @@ public:
     int deviceNumber = 1;
     AnsiString deviceName = "KASA 1";
     AnsiString stationName = "STANOWISKO";
-    AnsiString exchangeDirectory;  // must end with a path separator
+    AnsiString exchangeDirectory;   // must end with a path separator
     std::vector<int> vatRates;      // whole percent (callback 15)
     std::vector<int> vatRatesPrec;  // hundredths of a percent (callback 32)
     std::vector<AnsiString> weightedFormats;
@@ -73,7 +73,7 @@ public:
     bool abortRequested = false;
     int abortAfterPolls = -1;  // >= 0: the abort switch turns on after that many polls
     int abortPolls = 0;
-    bool storeResults = true;     // answer of callbacks 16, 17, 18
+    bool storeResults = true;       // answer of callbacks 16, 17, 18
     bool acceptParamWrites = true;  // answer of callback 21
     bool grantResource = true;      // answer of callback 22
     int addGoodsResult = 1;         // answer of callback 33

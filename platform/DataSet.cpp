@@ -45,8 +45,8 @@ AnsiString NumberText(long double value) {
     AnsiString text;
     for (; precision <= maxPrecision; ++precision) {
         text = PrintNumber(precision, value);
-        bool same = isDouble ? std::strtod(text.c_str(), nullptr) == asDouble
-                             : std::strtold(text.c_str(), nullptr) == value;
+        bool same =
+            isDouble ? std::strtod(text.c_str(), nullptr) == asDouble : std::strtold(text.c_str(), nullptr) == value;
         if (same) break;
     }
     // Whole numbers up to 21 digits are written out rather than as 1e+12.
@@ -57,9 +57,7 @@ AnsiString NumberText(long double value) {
     return text;
 }
 
-long double ParseNumber(const AnsiString& text) {
-    return text.empty() ? 0 : StrToFloat(text);
-}
+long double ParseNumber(const AnsiString& text) { return text.empty() ? 0 : StrToFloat(text); }
 
 long long ToInteger(long double value) {
     long double rounded = RoundHalfAway(value);
@@ -77,7 +75,7 @@ AnsiString DateTimeText(double value) {
 
 double ParseDateTime(const AnsiString& text) {
     static const TdtTools::TdtFormat forms[] = {TdtTools::fmtSQLAnyDateTime, TdtTools::fmt4YDateTime,
-                                               TdtTools::fmt4YDate, TdtTools::fmtDateTimeCompressed};
+                                                TdtTools::fmt4YDate, TdtTools::fmtDateTimeCompressed};
     TdtTools date(0.0);
     for (TdtTools::TdtFormat form : forms)
         if (date.TryFromString(text, form)) return date.Value();

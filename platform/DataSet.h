@@ -88,7 +88,9 @@ public:
     // Raises EMException for a position outside 0 .. count-1.
     void SetPosition(int index);
     void First() { FPosition = 0; }
-    void Next() { if (FPosition < FCount) ++FPosition; }
+    void Next() {
+        if (FPosition < FCount) ++FPosition;
+    }
     bool Eof() const { return FPosition >= FCount; }
     // Adds an empty record at the end and makes it current.
     void Append();

@@ -62,9 +62,9 @@ double Combine(long long days, long long ms) {
 const char* const kEnglishMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-const char* const kPolishMonthsGenitive[12] = {
-    "stycznia", "lutego", "marca", "kwietnia", "maja", "czerwca",
-    "lipca", "sierpnia", "września", "października", "listopada", "grudnia"};
+const char* const kPolishMonthsGenitive[12] = {"stycznia", "lutego",       "marca",     "kwietnia",
+                                               "maja",     "czerwca",      "lipca",     "sierpnia",
+                                               "września", "października", "listopada", "grudnia"};
 
 // The fixed-width digit patterns: y m d h n s z stand for digits, anything else is literal.
 const char* PatternOf(TdtTools::TdtFormat format) {
@@ -107,7 +107,11 @@ bool MatchPattern(const AnsiString& text, const char* pattern, TParts& result) {
         char c = text[i];
         int* target = nullptr;
         switch (p) {
-            case 'y': target = &year; hasYear = true; ++yearDigits; break;
+            case 'y':
+                target = &year;
+                hasYear = true;
+                ++yearDigits;
+                break;
             case 'm': target = &month; break;
             case 'd': target = &day; break;
             case 'h': target = &parts.hour; break;
@@ -161,8 +165,8 @@ bool MatchCompileDate(const AnsiString& text, TParts& parts) {
     for (int m = 0; m < 12; ++m)
         if (SameText(name, kEnglishMonths[m])) month = m + 1;
     int day = 0, year = 0;
-    if (month == 0 || !ReadNumber(text, i, 1, 2, day) || !SkipBlanks(text, i) ||
-        !ReadNumber(text, i, 4, 4, year) || i != text.size())
+    if (month == 0 || !ReadNumber(text, i, 1, 2, day) || !SkipBlanks(text, i) || !ReadNumber(text, i, 4, 4, year) ||
+        i != text.size())
         return false;
     parts.year = year;
     parts.month = month;
@@ -175,8 +179,8 @@ bool MatchLongDate(const AnsiString& text, TParts& parts) {
     size_t i = 0;
     int day = 0, year = 0, month = 0;
     AnsiString name;
-    if (!ReadNumber(text, i, 1, 2, day) || !SkipBlanks(text, i) || !ReadWord(text, i, name) ||
-        !SkipBlanks(text, i) || !ReadNumber(text, i, 4, 4, year) || i != text.size())
+    if (!ReadNumber(text, i, 1, 2, day) || !SkipBlanks(text, i) || !ReadWord(text, i, name) || !SkipBlanks(text, i) ||
+        !ReadNumber(text, i, 4, 4, year) || i != text.size())
         return false;
     for (int m = 0; m < 12; ++m)
         if (SameText(name, Ansi(kPolishMonthsGenitive[m]))) month = m + 1;
@@ -197,8 +201,7 @@ bool Parse(const AnsiString& source, TdtTools::TdtFormat format, double& value) 
         matched = MatchLongDate(text, parts);
     } else if (format == TdtTools::fmtDateTimeCompressed) {
         // The full 17 digits, or a shorter form that stops after the day, minute or second.
-        static const char* const forms[] = {"yyyymmddhhnnsszzz", "yyyymmddhhnnss", "yyyymmddhhnn",
-                                            "yyyymmdd"};
+        static const char* const forms[] = {"yyyymmddhhnnsszzz", "yyyymmddhhnnss", "yyyymmddhhnn", "yyyymmdd"};
         matched = false;
         for (const char* form : forms)
             if (!matched) matched = MatchPattern(text, form, parts);
@@ -208,14 +211,11 @@ bool Parse(const AnsiString& source, TdtTools::TdtFormat format, double& value) 
     }
     if (!matched) return false;
     if (parts.HasDate()) {
-        if (!TdtTools::IsValid(parts.year, parts.month, parts.day, parts.hour, parts.minute,
-                               parts.second, parts.ms))
+        if (!TdtTools::IsValid(parts.year, parts.month, parts.day, parts.hour, parts.minute, parts.second, parts.ms))
             return false;
-        value = TdtTools::Encode(parts.year, parts.month, parts.day, parts.hour, parts.minute,
-                                 parts.second, parts.ms);
+        value = TdtTools::Encode(parts.year, parts.month, parts.day, parts.hour, parts.minute, parts.second, parts.ms);
     } else {
-        if (!TdtTools::IsValid(1899, 12, 30, parts.hour, parts.minute, parts.second, parts.ms))
-            return false;
+        if (!TdtTools::IsValid(1899, 12, 30, parts.hour, parts.minute, parts.second, parts.ms)) return false;
         value = Combine(0, ((parts.hour * 60LL + parts.minute) * 60 + parts.second) * 1000 + parts.ms);
     }
     return true;
@@ -229,21 +229,18 @@ TdtTools::TdtTools(int year, int month, int day, int hour, int minute, int secon
     : FValue(Encode(year, month, day, hour, minute, second, ms)) {}
 
 bool TdtTools::IsValid(int year, int month, int day, int hour, int minute, int second, int ms) {
-    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-           day <= DaysInMonth(year, month) && hour >= 0 && hour < 24 && minute >= 0 &&
-           minute < 60 && second >= 0 && second < 60 && ms >= 0 && ms < 1000;
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month) &&
+           hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60 && ms >= 0 && ms < 1000;
 }
 
 double TdtTools::Encode(int year, int month, int day, int hour, int minute, int second, int ms) {
     if (!IsValid(year, month, day, hour, minute, second, ms))
-        throw EConvertError(Format("Invalid argument to date encode: %d-%d-%d %d:%d:%d.%d", year,
-                                   month, day, hour, minute, second, ms));
-    return Combine(DaysFromCivil(year, month, day),
-                   ((hour * 60LL + minute) * 60 + second) * 1000 + ms);
+        throw EConvertError(Format("Invalid argument to date encode: %d-%d-%d %d:%d:%d.%d", year, month, day, hour,
+                                   minute, second, ms));
+    return Combine(DaysFromCivil(year, month, day), ((hour * 60LL + minute) * 60 + second) * 1000 + ms);
 }
 
-void TdtTools::Decode(int& year, int& month, int& day, int& hour, int& minute, int& second,
-                      int& ms) const {
+void TdtTools::Decode(int& year, int& month, int& day, int& hour, int& minute, int& second, int& ms) const {
     long long days = 0, time = 0;
     if (!Split(FValue, days, time)) {
         year = month = day = hour = minute = second = ms = 0;
@@ -296,8 +293,8 @@ int TdtTools::DayOfWeekPl() const {
 }
 
 AnsiString TdtTools::DayOfWeekNamePl(int day, bool abbreviated) {
-    static const char* const names[7] = {"Poniedziałek", "Wtorek", "Środa", "Czwartek",
-                                         "Piątek", "Sobota", "Niedziela"};
+    static const char* const names[7] = {"Poniedziałek", "Wtorek", "Środa",    "Czwartek",
+                                         "Piątek",       "Sobota", "Niedziela"};
     static const char* const shortNames[7] = {"Pn", "Wt", "Śr", "Cz", "Pt", "So", "Nd"};
     if (day < 1 || day > 7) return AnsiString();
     return Ansi(abbreviated ? shortNames[day - 1] : names[day - 1]);
@@ -317,15 +314,12 @@ AnsiString TdtTools::ToString(TdtFormat format) const {
         case fmtDateTime: return Format("%02d-%02d-%02d %02d:%02d:%02d", y % 100, m, d, h, n, s);
         case fmt4YDateTime: return Format("%04d-%02d-%02d %02d:%02d:%02d", y, m, d, h, n, s);
         case fmtASE11: return Format("%04d%02d%02d", y, m, d);
-        case fmtSQLAnyDateTime:
-            return Format("%04d-%02d-%02d %02d:%02d:%02d.%03d", y, m, d, h, n, s, z);
-        case fmtCompileDate:
-            return Format("%s %2d %04d", m >= 1 ? kEnglishMonths[m - 1] : "???", d, y);
+        case fmtSQLAnyDateTime: return Format("%04d-%02d-%02d %02d:%02d:%02d.%03d", y, m, d, h, n, s, z);
+        case fmtCompileDate: return Format("%s %2d %04d", m >= 1 ? kEnglishMonths[m - 1] : "???", d, y);
         case fmtDateLN:
             return Format("%d ", d) + (m >= 1 ? Ansi(kPolishMonthsGenitive[m - 1]) : AnsiString("?")) +
                    Format(" %04d", y);
-        case fmtDateTimeCompressed:
-            return Format("%04d%02d%02d%02d%02d%02d%03d", y, m, d, h, n, s, z);
+        case fmtDateTimeCompressed: return Format("%04d%02d%02d%02d%02d%02d%03d", y, m, d, h, n, s, z);
     }
     return AnsiString();
 }
@@ -338,6 +332,5 @@ bool TdtTools::TryFromString(const AnsiString& text, TdtFormat format) {
 }
 
 void TdtTools::FromString(const AnsiString& text, TdtFormat format) {
-    if (!TryFromString(text, format))
-        throw EConvertError("'" + text + "' is not a valid date and time");
+    if (!TryFromString(text, format)) throw EConvertError("'" + text + "' is not a valid date and time");
 }

@@ -19,8 +19,19 @@ public:
     // 80..99 are 1980..1999. Time-only forms give a time of day on day 0; date-only forms
     // midnight. fmtDateTimeCompressed also reads 8 (yyyymmdd), 12 (..hhnn) and 14 (..ss) digits.
     enum TdtFormat {
-        fmtDate, fmt4YDate, fmtTime, fmtTimeHM, fmtTimeHMS, fmtTimeHMSms, fmtDateTime,
-        fmt4YDateTime, fmtASE11, fmtSQLAnyDate, fmtSQLAnyDateTime, fmtCompileDate, fmtDateLN,
+        fmtDate,
+        fmt4YDate,
+        fmtTime,
+        fmtTimeHM,
+        fmtTimeHMS,
+        fmtTimeHMSms,
+        fmtDateTime,
+        fmt4YDateTime,
+        fmtASE11,
+        fmtSQLAnyDate,
+        fmtSQLAnyDateTime,
+        fmtCompileDate,
+        fmtDateLN,
         fmtDateTimeCompressed
     };
 
@@ -35,7 +46,7 @@ public:
     bool TryFromString(const AnsiString& text, TdtFormat format);
     AnsiString ToString(TdtFormat format) const;
 
-    double Date() const;   // date part only
+    double Date() const;  // date part only
     double Value() const { return FValue; }
     void SetValue(double value) { FValue = value; }
     // 1 = Monday ... 7 = Sunday (0 for a value outside the calendar)

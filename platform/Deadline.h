@@ -18,8 +18,7 @@ public:
     bool Passed() const { return Clock::now() >= FAt; }
     // Whole milliseconds left, 0 once passed, INT_MAX at most; -1 for Never (poll's "no limit").
     int LeftMs() const {
-        if (IsNever())
-            return -1;
+        if (IsNever()) return -1;
         // Rounded up, so that a wait for what is left never ends before the deadline.
         auto left = std::chrono::ceil<std::chrono::milliseconds>(FAt - Clock::now()).count();
         return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, INT_MAX));

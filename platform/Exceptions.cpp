@@ -8,8 +8,7 @@ static AnsiString MessageOf(const std::vector<EMException::Topic>& topics) {
     return first.title.empty() ? first.description : first.title;
 }
 
-EMException::EMException(int code, AnsiString title, AnsiString description)
-    : Exception(AnsiString()) {
+EMException::EMException(int code, AnsiString title, AnsiString description) : Exception(AnsiString()) {
     Topic topic;
     topic.code = code;
     topic.title = std::move(title);
@@ -18,15 +17,10 @@ EMException::EMException(int code, AnsiString title, AnsiString description)
     FMessage = MessageOf(FTopics);
 }
 
-EMException::EMException(std::vector<Topic> topics)
-    : Exception(MessageOf(topics)), FTopics(std::move(topics)) {}
+EMException::EMException(std::vector<Topic> topics) : Exception(MessageOf(topics)), FTopics(std::move(topics)) {}
 
 int EMException::GetCode() const { return FTopics.empty() ? 0 : FTopics.front().code; }
 
-AnsiString EMException::GetTitle() const {
-    return FTopics.empty() ? AnsiString() : FTopics.front().title;
-}
+AnsiString EMException::GetTitle() const { return FTopics.empty() ? AnsiString() : FTopics.front().title; }
 
-AnsiString EMException::GetDescription() const {
-    return FTopics.empty() ? AnsiString() : FTopics.front().description;
-}
+AnsiString EMException::GetDescription() const { return FTopics.empty() ? AnsiString() : FTopics.front().description; }

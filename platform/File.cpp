@@ -52,8 +52,7 @@ void TMFile::Close() {
 
 void TMFile::Check() const {
     if (FFile == nullptr)
-        throw EMException(EM_FILE_ERROR, Ansi(kReadError),
-                          Ansi("Plik \"") + FPath + Ansi("\" nie jest otwarty"));
+        throw EMException(EM_FILE_ERROR, Ansi(kReadError), Ansi("Plik \"") + FPath + Ansi("\" nie jest otwarty"));
 }
 
 void TMFile::Switch(int op) {

@@ -42,8 +42,7 @@ public:
     // Loads a whole text file into list (replacing its items), one item per CR LF terminated
     // line; a lone CR or LF stays in its line, and a last line without terminator is kept
     // when not empty. mode is the framework's read-buffer size. Raises EMException.
-    static void ReadStringsFromFile(const AnsiString& path, std::vector<AnsiString>& list,
-                                    int mode = 4096);
+    static void ReadStringsFromFile(const AnsiString& path, std::vector<AnsiString>& list, int mode = 4096);
 
 private:
     void Check() const;

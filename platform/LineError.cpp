@@ -3,9 +3,11 @@
 namespace {
 
 const char* const kWhat[] = {
-    "Cannot open serial port", "Cannot configure serial port", "Serial port write error",
-    "Write time-out on serial port", "Serial port read error", "Bad TCP/IP address",
-    "Cannot connect to", "Socket send error", "Socket receive error", "Not open:",
+    "Cannot open serial port", "Cannot configure serial port",
+    "Serial port write error", "Write time-out on serial port",
+    "Serial port read error",  "Bad TCP/IP address",
+    "Cannot connect to",       "Socket send error",
+    "Socket receive error",    "Not open:",
 };
 
 }  // namespace
@@ -17,9 +19,7 @@ ELineError::ELineError(TLineFault fault, const AnsiString& subject, const AnsiSt
 
 AnsiString ELineError::Worded(const AnsiString& what) const {
     AnsiString text = what;
-    if (!FSubject.empty())
-        text += " " + FSubject;
-    if (!FReason.empty())
-        text += ": " + FReason;
+    if (!FSubject.empty()) text += " " + FSubject;
+    if (!FReason.empty()) text += ": " + FReason;
     return text;
 }

@@ -24,8 +24,8 @@ class TClock {
 public:
     virtual ~TClock() = default;
     virtual void Sleep(unsigned milliseconds) = 0;
-    virtual uint32_t GetTickCount() = 0;   // milliseconds, wraps like the system's
-    virtual double Now() = 0;              // local date-time, days since 1899-12-30
+    virtual uint32_t GetTickCount() = 0;  // milliseconds, wraps like the system's
+    virtual double Now() = 0;             // local date-time, days since 1899-12-30
 };
 
 class TOs {
@@ -79,6 +79,6 @@ public:
 private:
     uint32_t FTicks = 1000;
     double FStart;
-    unsigned long long FElapsed = 0;       // since construction
+    unsigned long long FElapsed = 0;         // since construction
     unsigned long long FElapsedAtStart = 0;  // FElapsed when FStart was last set
 };

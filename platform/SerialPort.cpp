@@ -21,21 +21,21 @@ TSerialDeviceFactory& Factory() {
 
 int BaudRateValue(TMBaudRate rate) {
     switch (rate) {
-    case br___110: return 110;
-    case br___300: return 300;
-    case br___600: return 600;
-    case br__1200: return 1200;
-    case br__2400: return 2400;
-    case br__4800: return 4800;
-    case br__9600: return 9600;
-    case br_14400: return 14400;
-    case br_19200: return 19200;
-    case br_38400: return 38400;
-    case br_56000: return 56000;
-    case br_57600: return 57600;
-    case br115200: return 115200;
-    case br128000: return 128000;
-    case br256000: return 256000;
+        case br___110: return 110;
+        case br___300: return 300;
+        case br___600: return 600;
+        case br__1200: return 1200;
+        case br__2400: return 2400;
+        case br__4800: return 4800;
+        case br__9600: return 9600;
+        case br_14400: return 14400;
+        case br_19200: return 19200;
+        case br_38400: return 38400;
+        case br_56000: return 56000;
+        case br_57600: return 57600;
+        case br115200: return 115200;
+        case br128000: return 128000;
+        case br256000: return 256000;
     }
     return 9600;
 }
@@ -65,21 +65,19 @@ void TMSerialPort::SetBufSize(int index, unsigned bytes) {
 void TMSerialPort::SetTo(int index, unsigned milliseconds) {
     TSerialTimeouts& t = FSettings.timeouts;
     switch (index) {
-    case 0: t.readInterval = milliseconds; break;
-    case 1: t.readTotalMultiplier = milliseconds; break;
-    case 2: t.readTotalConstant = milliseconds; break;
-    case 3: t.writeTotalMultiplier = milliseconds; break;
-    case 4: t.writeTotalConstant = milliseconds; break;
-    default: return;
+        case 0: t.readInterval = milliseconds; break;
+        case 1: t.readTotalMultiplier = milliseconds; break;
+        case 2: t.readTotalConstant = milliseconds; break;
+        case 3: t.writeTotalMultiplier = milliseconds; break;
+        case 4: t.writeTotalConstant = milliseconds; break;
+        default: return;
     }
-    if (FDevice)
-        FDevice->SetTimeouts(t);
+    if (FDevice) FDevice->SetTimeouts(t);
 }
 
 void TMSerialPort::SetActive(bool active) {
     if (active) {
-        if (FDevice)
-            return;
+        if (FDevice) return;
         TSerialDeviceFactory factory;
         {
             std::lock_guard<std::mutex> lock(FactoryMutex());
@@ -87,32 +85,27 @@ void TMSerialPort::SetActive(bool active) {
         }
         std::unique_ptr<TSerialDevice> device =
             factory ? factory(FSettings.portName) : CreateSystemSerialDevice(FSettings.portName);
-        if (!device)
-            throw ELineError(lfPortOpen, FSettings.portName, "");
+        if (!device) throw ELineError(lfPortOpen, FSettings.portName, "");
         device->Open(FSettings);
         FDevice = std::move(device);
         BytesReceived = 0;
     } else {
-        if (!FDevice)
-            return;
+        if (!FDevice) return;
         std::unique_ptr<TSerialDevice> device = std::move(FDevice);
         device->Close();
     }
 }
 
 TSerialDevice& TMSerialPort::Device() {
-    if (!FDevice)
-        throw ELineError(lfNotOpen, FSettings.portName, "");
+    if (!FDevice) throw ELineError(lfNotOpen, FSettings.portName, "");
     return *FDevice;
 }
 
 void TMSerialPort::Transmit(const char* bytes, int count, bool wait) {
-    if (count <= 0)
-        return;
+    if (count <= 0) return;
     TSerialDevice& device = Device();
     int written = device.Write(bytes, count, wait);
-    if (written < count)
-        throw ELineError(lfPortWriteTimeout, FSettings.portName, "");
+    if (written < count) throw ELineError(lfPortWriteTimeout, FSettings.portName, "");
 }
 
 char TMSerialPort::Get() {
@@ -127,14 +120,11 @@ char TMSerialPort::Get() {
 }
 
 int TMSerialPort::Receive(char* buffer, int count) {
-    if (count <= 0)
-        return 0;
+    if (count <= 0) return 0;
     TSerialDevice& device = Device();
     int waiting = device.InCount();
-    if (waiting <= 0)
-        return 0;
-    if (waiting > count)
-        waiting = count;
+    if (waiting <= 0) return 0;
+    if (waiting > count) waiting = count;
     // The bytes are there already: read without waiting longer than needed.
     TSerialTimeouts saved = FSettings.timeouts;
     TSerialTimeouts quick;  // interval MAXDWORD, no totals: take what is there

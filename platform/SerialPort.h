@@ -7,8 +7,21 @@
 #include "platform/Strings.h"
 
 enum TMBaudRate {
-    br___110, br___300, br___600, br__1200, br__2400, br__4800, br__9600, br_14400, br_19200,
-    br_38400, br_56000, br_57600, br115200, br128000, br256000
+    br___110,
+    br___300,
+    br___600,
+    br__1200,
+    br__2400,
+    br__4800,
+    br__9600,
+    br_14400,
+    br_19200,
+    br_38400,
+    br_56000,
+    br_57600,
+    br115200,
+    br128000,
+    br256000
 };
 enum TMByteSize { bs5, bs6, bs7, bs8 };
 enum TMStopBits { sb1_0, sb1_5, sb2_0 };

@@ -51,9 +51,7 @@ AnsiString TxTools::DelChars(char c) const {
     return result;
 }
 
-bool TxTools::ContainsAnyChar(const AnsiString& chars) const {
-    return FText.find_first_of(chars) != AnsiString::npos;
-}
+bool TxTools::ContainsAnyChar(const AnsiString& chars) const { return FText.find_first_of(chars) != AnsiString::npos; }
 
 AnsiString TxTools::Chars2Char(char from, char to) const {
     AnsiString result(FText);
@@ -66,8 +64,10 @@ AnsiString TxTools::Chars2Str(char c, const AnsiString& text) const {
     AnsiString result;
     result.reserve(FText.size());
     for (char x : FText) {
-        if (x == c) result += text;
-        else result += x;
+        if (x == c)
+            result += text;
+        else
+            result += x;
     }
     return result;
 }

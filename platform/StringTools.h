@@ -11,8 +11,8 @@ public:
     // separators are skipped. "" when there is no such word.
     AnsiString SelectWord(int n, const AnsiString& separators) const;
     AnsiString SelectWordEx(int n, bool& found, const AnsiString& separators) const;
-    AnsiString DelAnyChar(const AnsiString& chars) const;        // drop every listed char
-    AnsiString DelAnyOtherChar(const AnsiString& chars) const;   // keep only listed chars
+    AnsiString DelAnyChar(const AnsiString& chars) const;       // drop every listed char
+    AnsiString DelAnyOtherChar(const AnsiString& chars) const;  // keep only listed chars
     AnsiString DelChars(char c) const;
     bool ContainsAnyChar(const AnsiString& chars) const;
     AnsiString Chars2Char(char from, char to) const;

@@ -5,9 +5,9 @@
 #include <charconv>
 #include <climits>
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cmath>
 #include <cstring>
 
 #include "platform/Exceptions.h"
@@ -105,8 +105,7 @@ bool StartsWith(const AnsiString& text, const AnsiString& prefix) {
 }
 
 bool EndsWith(const AnsiString& text, const AnsiString& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 AnsiString IntToStr(long long value) {
@@ -158,9 +157,7 @@ int StrToIntDef(const AnsiString& text, int def) {
     return TryStrToInt(text, value) ? value : def;
 }
 
-static bool IsCSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+static bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 int CAtoi(const AnsiString& text) {
     const char* p = text.c_str();
@@ -267,8 +264,7 @@ bool TryStrToFloat(const AnsiString& text, long double& value) {
     // strtold follows the process locale; hand it the point it expects.
     AnsiString copy(text);
     const char* localePoint = std::localeconv()->decimal_point;
-    if (point != AnsiString::npos && localePoint != nullptr && localePoint[0] != '\0' &&
-        localePoint[1] == '\0')
+    if (point != AnsiString::npos && localePoint != nullptr && localePoint[0] != '\0' && localePoint[1] == '\0')
         copy[point] = localePoint[0];
     errno = 0;
     long double result = std::strtold(copy.c_str(), nullptr);

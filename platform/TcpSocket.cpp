@@ -9,16 +9,13 @@ TClientSocket::TClientSocket() = default;
 TClientSocket::~TClientSocket() { Close(); }
 
 void TClientSocket::Open() {
-    if (FSocket != -1)
-        return;
-    if (FHost.empty() || FPort <= 0 || FPort > 65535)
-        throw ELineError(lfAddress, FHost + ":" + IntToStr(FPort), "");
+    if (FSocket != -1) return;
+    if (FHost.empty() || FPort <= 0 || FPort > 65535) throw ELineError(lfAddress, FHost + ":" + IntToStr(FPort), "");
     FSocket = TcpOs::Connect(FHost, FPort, FConnectTimeout);
 }
 
 void TClientSocket::Close() {
-    if (FSocket == -1)
-        return;
+    if (FSocket == -1) return;
     intptr_t s = FSocket;
     FSocket = -1;
     TcpOs::CloseSocket(s);
@@ -28,24 +25,18 @@ TWinSocketStream::TWinSocketStream(TClientSocket& socket, unsigned timeoutMs)
     : FSocket(socket), FTimeOut(timeoutMs), FBuffer(4096) {}
 
 int TWinSocketStream::Write(const char* buffer, int count) {
-    if (count <= 0)
-        return 0;
-    if (!FSocket.GetActive())
-        throw ELineError(lfNotOpen, "", "");
+    if (count <= 0) return 0;
+    if (!FSocket.GetActive()) throw ELineError(lfNotOpen, "", "");
     TcpOs::SendAll(FSocket.Handle(), buffer, count, FTimeOut);
     return count;
 }
 
 bool TWinSocketStream::Fill(unsigned timeoutMs) {
-    if (FBufPos < FBufLen)
-        return true;
-    if (FPeerClosed || !FSocket.GetActive())
-        return false;
-    if (!TcpOs::WaitReadable(FSocket.Handle(), timeoutMs))
-        return false;
+    if (FBufPos < FBufLen) return true;
+    if (FPeerClosed || !FSocket.GetActive()) return false;
+    if (!TcpOs::WaitReadable(FSocket.Handle(), timeoutMs)) return false;
     int n = TcpOs::Receive(FSocket.Handle(), FBuffer.data(), static_cast<int>(FBuffer.size()));
-    if (n < 0)
-        return false;  // nothing after all
+    if (n < 0) return false;  // nothing after all
     if (n == 0) {
         FPeerClosed = true;
         return false;
@@ -56,22 +47,17 @@ bool TWinSocketStream::Fill(unsigned timeoutMs) {
 }
 
 int TWinSocketStream::Read(char* buffer, int count) {
-    if (count <= 0)
-        return 0;
-    if (!Fill(FTimeOut))
-        return 0;
+    if (count <= 0) return 0;
+    if (!Fill(FTimeOut)) return 0;
     size_t n = FBufLen - FBufPos;
-    if (n > static_cast<size_t>(count))
-        n = static_cast<size_t>(count);
+    if (n > static_cast<size_t>(count)) n = static_cast<size_t>(count);
     std::memcpy(buffer, FBuffer.data() + FBufPos, n);
     FBufPos += n;
     return static_cast<int>(n);
 }
 
 bool TWinSocketStream::WaitForData(unsigned timeoutMs) {
-    if (FBufPos < FBufLen || FPeerClosed)
-        return true;
-    if (!FSocket.GetActive())
-        return false;
+    if (FBufPos < FBufLen || FPeerClosed) return true;
+    if (!FSocket.GetActive()) return false;
     return TcpOs::WaitReadable(FSocket.Handle(), timeoutMs);
 }

@@ -49,7 +49,6 @@ public:
     TWinSocketStream(const TWinSocketStream&) = delete;
     TWinSocketStream& operator=(const TWinSocketStream&) = delete;
 
-
     // Writes all bytes; raises on error or when the peer takes none within the time-out.
     int Write(const char* buffer, int count);
     // Waits up to the stream time-out for data and returns up to count bytes; 0 when nothing

@@ -12,22 +12,22 @@ namespace {
 // same number, as Windows maps them.
 const char kCp1250Upper[] =
     u8"€\u0081‚\u0083„…†‡\u0088‰Š‹ŚŤŽŹ"  // 80
-    u8"\u0090‘’“”•–—\u0098™š›śťžź"  // 90
-    u8"\u00A0ˇ˘Ł¤Ą¦§¨©Ş«¬\u00AD®Ż"  // A0
-    u8"°±˛ł´µ¶·¸ąş»Ľ˝ľż"  // B0
-    u8"ŔÁÂĂÄĹĆÇČÉĘËĚÍÎĎ"  // C0
-    u8"ĐŃŇÓÔŐÖ×ŘŮÚŰÜÝŢß"  // D0
-    u8"ŕáâăäĺćçčéęëěíîď"  // E0
-    u8"đńňóôőö÷řůúűüýţ˙";  // F0
+    u8"\u0090‘’“”•–—\u0098™š›śťžź"       // 90
+    u8"\u00A0ˇ˘Ł¤Ą¦§¨©Ş«¬\u00AD®Ż"       // A0
+    u8"°±˛ł´µ¶·¸ąş»Ľ˝ľż"                 // B0
+    u8"ŔÁÂĂÄĹĆÇČÉĘËĚÍÎĎ"                 // C0
+    u8"ĐŃŇÓÔŐÖ×ŘŮÚŰÜÝŢß"                 // D0
+    u8"ŕáâăäĺćçčéęëěíîď"                 // E0
+    u8"đńňóôőö÷řůúűüýţ˙";                // F0
 
 const char kCp852Upper[] =
-    u8"ÇüéâäůćçłëŐőîŹÄĆ"  // 80
-    u8"ÉĹĺôöĽľŚśÖÜŤťŁ×č"  // 90
-    u8"áíóúĄąŽžĘę¬źČş«»"  // A0
-    u8"░▒▓│┤ÁÂĚŞ╣║╗╝Żż┐"  // B0
-    u8"└┴┬├─┼Ăă╚╔╩╦╠═╬¤"  // C0
-    u8"đĐĎËďŇÍÎě┘┌█▄ŢŮ▀"  // D0
-    u8"ÓßÔŃńňŠšŔÚŕŰýÝţ´"  // E0
+    u8"ÇüéâäůćçłëŐőîŹÄĆ"             // 80
+    u8"ÉĹĺôöĽľŚśÖÜŤťŁ×č"             // 90
+    u8"áíóúĄąŽžĘę¬źČş«»"             // A0
+    u8"░▒▓│┤ÁÂĚŞ╣║╗╝Żż┐"             // B0
+    u8"└┴┬├─┼Ăă╚╔╩╦╠═╬¤"             // C0
+    u8"đĐĎËďŇÍÎě┘┌█▄ŢŮ▀"             // D0
+    u8"ÓßÔŃńňŠšŔÚŕŰýÝţ´"             // E0
     u8"\u00AD˝˛ˇ˘§÷¸°¨˙űŘř■\u00A0";  // F0
 
 // Decodes one UTF-8 sequence at text[i]; advances i. Answers 0xFFFFFFFF for a byte that does
@@ -44,11 +44,17 @@ uint32_t DecodeUtf8(const char* text, size_t size, size_t& i) {
     uint32_t cp;
     uint32_t min;
     if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2; cp = lead & 0x1F; min = 0x80;
+        length = 2;
+        cp = lead & 0x1F;
+        min = 0x80;
     } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3; cp = lead & 0x0F; min = 0x800;
+        length = 3;
+        cp = lead & 0x0F;
+        min = 0x800;
     } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4; cp = lead & 0x07; min = 0x10000;
+        length = 4;
+        cp = lead & 0x07;
+        min = 0x10000;
     } else {
         ++i;
         return bad;
@@ -154,15 +160,14 @@ AnsiString TMLgExtTools::Lookup(const char* context, const char* key) const {
     if (FLookup == nullptr) return AnsiString();
     char buffer[301];
     std::memset(buffer, 0, sizeof buffer);
-    int result = FLookup(buffer, static_cast<int>(sizeof buffer), context ? context : "",
-                         key ? key : "");
+    int result = FLookup(buffer, static_cast<int>(sizeof buffer), context ? context : "", key ? key : "");
     buffer[300] = '\0';
     if (result <= 0) return AnsiString();
     return AnsiString(buffer);
 }
 
-AnsiString TMLgExtTools::GetString(TMLgExtTools* service, const char* context, const char* key,
-                                   int variant, const char* defaultUtf8) {
+AnsiString TMLgExtTools::GetString(TMLgExtTools* service, const char* context, const char* key, int variant,
+                                   const char* defaultUtf8) {
     if (service != nullptr) {
         AnsiString translated = service->Lookup(context, key);
         if (!translated.empty()) return translated;
@@ -177,24 +182,22 @@ AnsiString Ansi(const char* utf8) {
 
 AnsiString Ansi(const AnsiString& utf8) { return FromUtf8(utf8.data(), utf8.size(), Cp1250()); }
 
-AnsiString Utf8ToCp852(const AnsiString& utf8) {
-    return FromUtf8(utf8.data(), utf8.size(), Cp852());
-}
+AnsiString Utf8ToCp852(const AnsiString& utf8) { return FromUtf8(utf8.data(), utf8.size(), Cp852()); }
 
 AnsiString Cp1250ToUtf8(const AnsiString& text) { return ToUtf8(text, Cp1250()); }
 
 AnsiString Cp852ToUtf8(const AnsiString& text) { return ToUtf8(text, Cp852()); }
 
-AnsiString MakeTranslationKey(const char* cls, const char* method, const char* piece1,
-                              const char* piece2, int duplicate) {
+AnsiString MakeTranslationKey(const char* cls, const char* method, const char* piece1, const char* piece2,
+                              int duplicate) {
     AnsiString key = Piece(cls) + Piece(method) + Piece(piece1) + Piece(piece2);
     if (key.size() > 24) key.erase(0, key.size() - 24);
     if (duplicate > 0) key += Format("_%05d", duplicate);
     return key;
 }
 
-AnsiString Tr(TMLgExtTools* service, const char* context, const char* cls, const char* method,
-              const char* piece, const char* defaultUtf8, int duplicate) {
+AnsiString Tr(TMLgExtTools* service, const char* context, const char* cls, const char* method, const char* piece,
+              const char* defaultUtf8, int duplicate) {
     AnsiString key = MakeTranslationKey(cls, method, piece, "", duplicate);
     return TMLgExtTools::GetString(service, context, key.c_str(), 0, defaultUtf8);
 }

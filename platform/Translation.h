@@ -13,8 +13,8 @@ public:
 
     // The text to show: the host's translation for (context, key), or the Polish default.
     // service may be null. defaultUtf8 is the default text as written in the sources.
-    static AnsiString GetString(TMLgExtTools* service, const char* context, const char* key,
-                                int variant, const char* defaultUtf8);
+    static AnsiString GetString(TMLgExtTools* service, const char* context, const char* key, int variant,
+                                const char* defaultUtf8);
 
     // The host's translation, or "" when there is none (no lookup function, a result of 0 or
     // less, or an empty text). The host writes into a buffer of 301 bytes.
@@ -38,9 +38,9 @@ AnsiString Utf8ToCp852(const AnsiString& utf8);
 // Key rule: first eight characters of the class name, of the method name and of up to two
 // further pieces, concatenated; the key is the last 24 characters of that text. A second
 // and later text with the same key carries the suffix "_00001", "_00002", ... (duplicate).
-AnsiString MakeTranslationKey(const char* cls, const char* method, const char* piece1 = "",
-                              const char* piece2 = "", int duplicate = 0);
+AnsiString MakeTranslationKey(const char* cls, const char* method, const char* piece1 = "", const char* piece2 = "",
+                              int duplicate = 0);
 
 // Shorthand: GetString(service, context, MakeTranslationKey(...), 0, default).
-AnsiString Tr(TMLgExtTools* service, const char* context, const char* cls, const char* method,
-              const char* piece, const char* defaultUtf8, int duplicate = 0);
+AnsiString Tr(TMLgExtTools* service, const char* context, const char* cls, const char* method, const char* piece,
+              const char* defaultUtf8, int duplicate = 0);

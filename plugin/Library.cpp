@@ -227,8 +227,8 @@ void TQxLibrary::ZapiszStanICzasLicznika(void* arg2, int* values, int count, con
 
 int TQxLibrary::DodajTowarZKasy(void* arg2, const AnsiString& name, int goodsNumber, const AnsiString& code,
                                 int overwrite, const AnsiString& groupName, const AnsiString& unitName, int vatRate,
-                                double price1, double price2, double price3, double price4, int openPrice,
-                                int package, const AnsiString& packageCode) {
+                                double price1, double price2, double price3, double price4, int openPrice, int package,
+                                const AnsiString& packageCode) {
     if (!FCBDodajTowarZKasy) return -1;
     std::vector<char> n = Mutable(name), c = Mutable(code), g = Mutable(groupName), u = Mutable(unitName),
                       p = Mutable(packageCode);

@@ -25,25 +25,46 @@ struct Row {
 };
 
 // Rows that several groups share.
-const Row kNoItNoCon = {"NovitusECRNoItNoCon", 7, "1", untranslated, "", "", 1,
-                        u8"NOVITUS ECR - Zrezygnuj z komunikacji, jeśli nie ma towarów do wysłania", translated};
-const Row kProgEuro = {"NovitusECRProgEuro", 7, "0", untranslated, "", "", 1, u8"NOVITUS ECR - Zaprogramuj kurs EUR",
-                       translated};
-const Row kSendUnits = {"NovitusECRSendUnits", 7, "1", untranslated, "", "", 1,
-                        u8"NOVITUS ECR - Wysyłaj jednostki miary", untranslated};
-const Row kImportSale = {"NovitusECRImportSale", 7, "1", untranslated, "", "", 1, u8"NOVITUS ECR - Import sprzedaży",
-                         translated};
-const Row kImportOrders = {"NovitusECRImportOrders", 7, "0", untranslated, "", "", 1,
+const Row kNoItNoCon = {"NovitusECRNoItNoCon",
+                        7,
+                        "1",
+                        untranslated,
+                        "",
+                        "",
+                        1,
+                        u8"NOVITUS ECR - Zrezygnuj z komunikacji, jeśli nie ma towarów do wysłania",
+                        translated};
+const Row kProgEuro = {
+    "NovitusECRProgEuro", 7, "0", untranslated, "", "", 1, u8"NOVITUS ECR - Zaprogramuj kurs EUR", translated};
+const Row kSendUnits = {
+    "NovitusECRSendUnits", 7, "1", untranslated, "", "", 1, u8"NOVITUS ECR - Wysyłaj jednostki miary", untranslated};
+const Row kImportSale = {
+    "NovitusECRImportSale", 7, "1", untranslated, "", "", 1, u8"NOVITUS ECR - Import sprzedaży", translated};
+const Row kImportOrders = {"NovitusECRImportOrders",          7,         "0", untranslated, "", "", 1,
                            u8"NOVITUS ECR - Import zamówień", translated};
-const Row kImportCashier = {"NovitusECRImportCashier", 7, "1", untranslated, "", "", 1,
-                            u8"NOVITUS ECR - Import statystyk kasjera", translated};
-const Row kReceipts = {"NovitusECRReceipts", 7, "2", untranslated, "", "", 1,
-                       u8"NOVITUS ECR - Import szczegółowy paragonów", translated};
+const Row kImportCashier = {
+    "NovitusECRImportCashier", 7, "1", untranslated, "", "", 1, u8"NOVITUS ECR - Import statystyk kasjera", translated};
+const Row kReceipts = {
+    "NovitusECRReceipts", 7, "2", untranslated, "", "", 1, u8"NOVITUS ECR - Import szczegółowy paragonów", translated};
 const char* const kDokPluText = u8"NOVITUS ECR - Doklej dane do ostatniego dok. PAR.. z dnia importu";
-const Row kResetBuffer = {"NovitusECRResetBuffer", 7, "1", untranslated, "", "", 1,
-                          u8"NOVITUS ECR - Zeruj bufor paragonów na kasie po odczycie", translated};
-const Row kCashReport = {"NovitusECRCashReport", 7, "1", untranslated, "", "", 1,
-                         u8"NOVITUS ECR - Importuj i zeruj raport stanu kasy", translated};
+const Row kResetBuffer = {"NovitusECRResetBuffer",
+                          7,
+                          "1",
+                          untranslated,
+                          "",
+                          "",
+                          1,
+                          u8"NOVITUS ECR - Zeruj bufor paragonów na kasie po odczycie",
+                          translated};
+const Row kCashReport = {"NovitusECRCashReport",
+                         7,
+                         "1",
+                         untranslated,
+                         "",
+                         "",
+                         1,
+                         u8"NOVITUS ECR - Importuj i zeruj raport stanu kasy",
+                         translated};
 
 const Row kGroup101[] = {
     {"NovitusECRPort", 3, "PLIK", translated, "", "", 0, u8"Złącze", translated},
@@ -53,8 +74,7 @@ const Row kGroup101[] = {
      u8"TCP/IP - timeut oczekiwania na pakiet z kasy (sek.)", translated},
     {"NovitusECRSpeed", 7, "4", untranslated, "", "", 0, u8"Modem, RS-232 - Prędkość transmisji", translated},
     {"NovitusECRModemPhone", 1, "", untranslated, "", "", 0, u8"Modem - Numer telefonu", translated},
-    {"NovitusECRModemTimeout", 4, "60", untranslated, "1", "255", 0, u8"Modem - timeout połączenia (sek.)",
-     translated},
+    {"NovitusECRModemTimeout", 4, "60", untranslated, "1", "255", 0, u8"Modem - timeout połączenia (sek.)", translated},
     {"TangoOstatniWydruk", 4, "0", untranslated, "0", "", 0, u8"Ostatnio wczytany wydruk", translated},
     {"NovitusECRLastReceipt", 4, "0", untranslated, "0", "", 2, u8"Ostatnio wczytany paragon", translated},
     {"NovitusECRFiscalReportNo", 4, "0", untranslated, "0", "", 2, u8"Ostatni raport fiskalny", untranslated},

@@ -15,8 +15,7 @@ int64_t Diff(uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b); }
 // One line to the modem, owned by a port; the modem itself outlives the port.
 class THayesModemLine : public TSerialDevice {
 public:
-    THayesModemLine(std::shared_ptr<THayesModem> modem, const AnsiString& portName)
-        : FModem(std::move(modem)) {
+    THayesModemLine(std::shared_ptr<THayesModem> modem, const AnsiString& portName) : FModem(std::move(modem)) {
         FModem->SetPortName(portName);
     }
     ~THayesModemLine() override {
@@ -258,8 +257,7 @@ void THayesModem::Execute(const AnsiString& line, uint32_t now) {
     while (p < upper.size()) {
         const char c = upper[p++];
         switch (c) {
-            case ' ':
-                break;
+            case ' ': break;
             case 'E': {
                 int v = number(0);
                 if (v > 1) return SendResult(rError, at);
@@ -280,9 +278,7 @@ void THayesModem::Execute(const AnsiString& line, uint32_t now) {
             }
             case 'Q':
             case 'L':
-            case 'M':
-                number(0);
-                break;
+            case 'M': number(0); break;
             case 'H':
                 if (number(0) != 0) return SendResult(rError, at);
                 HangUp();
@@ -330,8 +326,7 @@ void THayesModem::Execute(const AnsiString& line, uint32_t now) {
                 FLastDataTick = now;
                 Enqueue(FVerbose ? "\r\nCONNECT\r\n" : "1\r", at);
                 return;
-            default:
-                return SendResult(rError, at);
+            default: return SendResult(rError, at);
         }
     }
     SendResult(rOk, at);

@@ -32,16 +32,19 @@ struct THayesDial {
 
     TKind kind = Connect;
     AnsiString connectText = "CONNECT 9600";  // verbal answer on Connect
-    int connectCode = 1;                       // numeric answer on Connect
-    bool carrierRises = true;                  // false: CONNECT, but carrier detect stays low
-    unsigned carrierDelayMs = 0;               // carrier detect rises this long after CONNECT
-    unsigned answerDelayMs = 5000;             // from the dial command's CR to the answer
+    int connectCode = 1;                      // numeric answer on Connect
+    bool carrierRises = true;                 // false: CONNECT, but carrier detect stays low
+    unsigned carrierDelayMs = 0;              // carrier detect rises this long after CONNECT
+    unsigned answerDelayMs = 5000;            // from the dial command's CR to the answer
 
     static THayesDial Connected(const AnsiString& text = "CONNECT 9600", int code = 1);
     static THayesDial Result(TKind kind);
-    static THayesDial Silent();           // the modem never answers the dial
-    static THayesDial WithoutCarrier();   // CONNECT, then no carrier
-    THayesDial& After(unsigned milliseconds) { answerDelayMs = milliseconds; return *this; }
+    static THayesDial Silent();          // the modem never answers the dial
+    static THayesDial WithoutCarrier();  // CONNECT, then no carrier
+    THayesDial& After(unsigned milliseconds) {
+        answerDelayMs = milliseconds;
+        return *this;
+    }
 };
 
 class THayesModem : public TSerialDevice {
@@ -50,7 +53,16 @@ public:
     using TDataPath = std::function<AnsiString(const AnsiString& fromDriver)>;
 
     // Hayes result codes (numeric form); the verbal form is ResultText.
-    enum TResult { rOk = 0, rConnect = 1, rRing = 2, rNoCarrier = 3, rError = 4, rNoDialtone = 6, rBusy = 7, rNoAnswer = 8 };
+    enum TResult {
+        rOk = 0,
+        rConnect = 1,
+        rRing = 2,
+        rNoCarrier = 3,
+        rError = 4,
+        rNoDialtone = 6,
+        rBusy = 7,
+        rNoAnswer = 8
+    };
     static AnsiString ResultText(TResult result);
 
     THayesModem();
@@ -89,11 +101,11 @@ public:
     bool IsOpen() const { return FOpen; }
     bool DTR() const { return FDTR; }
     bool RTS() const { return FRTS; }
-    bool CallUp() const { return FCallUp; }      // a connection stands
-    bool Online() const { return FOnline; }      // data mode (not command mode)
+    bool CallUp() const { return FCallUp; }  // a connection stands
+    bool Online() const { return FOnline; }  // data mode (not command mode)
     // Command lines received (without CR), and "+++" for every escape that took effect.
     const std::vector<AnsiString>& Commands() const { return FCommands; }
-    const AnsiString& Written() const { return FWritten; }           // every byte from the driver
+    const AnsiString& Written() const { return FWritten; }  // every byte from the driver
     const AnsiString& LastPortName() const { return FPortName; }
     const TSerialSettings& LastSettings() const { return FSettings; }
     int OpenCount() const { return FOpenCount; }
@@ -178,8 +190,8 @@ private:
     uint32_t FCarrierAt = 0;
     uint32_t FConnectTick = 0;
     uint32_t FLastDataTick = 0;
-    int FPluses = 0;            // escape characters held back
-    uint32_t FEscapeAt = 0;     // when the third one came
+    int FPluses = 0;         // escape characters held back
+    uint32_t FEscapeAt = 0;  // when the third one came
 
     std::vector<AnsiString> FCommands;
     AnsiString FWritten;

@@ -31,14 +31,11 @@ bool ParseRange(const AnsiString& field, long& value) {
         return true;
     }
     size_t i = t[0] == '-' ? 1 : 0;
-    if (i == t.size())
-        return false;
+    if (i == t.size()) return false;
     for (size_t k = i; k < t.size(); ++k)
-        if (t[k] < '0' || t[k] > '9')
-            return false;
+        if (t[k] < '0' || t[k] > '9') return false;
     long long v = 0;
-    if (!TryStrToInt64(t, v))
-        return false;
+    if (!TryStrToInt64(t, v)) return false;
     value = static_cast<long>(v);
     return true;
 }
@@ -47,13 +44,11 @@ int ParseNumber(const AnsiString& text, const AnsiString& fault) {
     long long v = -1;
     unsigned long long hex = 0;
     if (StartsWith(LowerCase(text), "0x")) {
-        if (IsHexNumber(std::string_view(text).substr(2), hex) && hex <= 100000000)
-            v = static_cast<long long>(hex);
+        if (IsHexNumber(std::string_view(text).substr(2), hex) && hex <= 100000000) v = static_cast<long long>(hex);
     } else if (!TryStrToInt64(text, v)) {
         v = -1;
     }
-    if (v < 0 || v > 100000000)
-        throw Exception("bad number '" + text + "' in fault '" + fault + "'");
+    if (v < 0 || v > 100000000) throw Exception("bad number '" + text + "' in fault '" + fault + "'");
     return static_cast<int>(v);
 }
 
@@ -63,15 +58,14 @@ TSimFault TSimFault::Parse(const AnsiString& text) {
     static const struct {
         const char* name;
         TSimFaultKind kind;
-    } kinds[] = {{"nak", sfNak},           {"silence", sfSilence},   {"eot", sfEot},
-                 {"drop", sfDrop},         {"error", sfError},       {"shorterror", sfShortError},
-                 {"byte", sfByte},         {"wack", sfWack},         {"garbage", sfGarbage},
-                 {"badcheck", sfBadCheck}, {"lowerhex", sfLowerHex}, {"etb", sfEtb},
-                 {"nul", sfNul},           {"oversize", sfOversize}};
+    } kinds[] = {{"nak", sfNak},         {"silence", sfSilence},       {"eot", sfEot},           {"drop", sfDrop},
+                 {"error", sfError},     {"shorterror", sfShortError}, {"byte", sfByte},         {"wack", sfWack},
+                 {"garbage", sfGarbage}, {"badcheck", sfBadCheck},     {"lowerhex", sfLowerHex}, {"etb", sfEtb},
+                 {"nul", sfNul},         {"oversize", sfOversize}};
     static const struct {
         const char* name;
         TSimFaultPoint point;
-    } points[] = {{"any", spAny},   {"enq", spEnq}, {"start", spStart},  {"turn", spTurn},
+    } points[] = {{"any", spAny},     {"enq", spEnq}, {"start", spStart},  {"turn", spTurn},
                   {"frame", spFrame}, {"end", spEnd}, {"report", spReport}};
 
     TSimFault f;
@@ -80,8 +74,7 @@ TSimFault TSimFault::Parse(const AnsiString& text) {
     for (;;) {
         size_t comma = text.find(',', from);
         parts.push_back(Trim(text.substr(from, comma == AnsiString::npos ? AnsiString::npos : comma - from)));
-        if (comma == AnsiString::npos)
-            break;
+        if (comma == AnsiString::npos) break;
         from = comma + 1;
     }
     bool found = false;
@@ -90,13 +83,11 @@ TSimFault TSimFault::Parse(const AnsiString& text) {
             f.kind = k.kind;
             found = true;
         }
-    if (!found)
-        throw Exception("unknown fault '" + parts[0] + "'");
+    if (!found) throw Exception("unknown fault '" + parts[0] + "'");
     bool atGiven = false;
     for (size_t i = 1; i < parts.size(); ++i) {
         size_t eq = parts[i].find('=');
-        if (eq == AnsiString::npos)
-            throw Exception("fault option without value: '" + parts[i] + "'");
+        if (eq == AnsiString::npos) throw Exception("fault option without value: '" + parts[i] + "'");
         AnsiString key = parts[i].substr(0, eq);
         AnsiString value = parts[i].substr(eq + 1);
         if (key == "at") {
@@ -106,15 +97,13 @@ TSimFault TSimFault::Parse(const AnsiString& text) {
                     f.at = p.point;
                     ok = true;
                 }
-            if (!ok)
-                throw Exception("unknown fault point '" + value + "'");
+            if (!ok) throw Exception("unknown fault point '" + value + "'");
             atGiven = true;
         } else if (key == "file") {
             f.file = TRegisterState::Unescape(value);
         } else if (key == "frame") {
             f.frame = ParseNumber(value, text);
-            if (!atGiven)
-                f.at = spFrame;
+            if (!atGiven) f.at = spFrame;
         } else if (key == "count") {
             f.count = ParseNumber(value, text);
         } else if (key == "code") {
@@ -136,8 +125,7 @@ TRegisterSim::TRegisterSim(std::shared_ptr<TRegisterState> state)
 
 unsigned short TRegisterSim::BlockCheck(const char* data, size_t length) {
     unsigned value = 0;
-    for (size_t i = 0; i < length; ++i)
-        value ^= static_cast<unsigned>(static_cast<unsigned char>(data[i])) << (i % 9);
+    for (size_t i = 0; i < length; ++i) value ^= static_cast<unsigned>(static_cast<unsigned char>(data[i])) << (i % 9);
     return static_cast<unsigned short>(value);
 }
 
@@ -166,8 +154,7 @@ void TRegisterSim::ClearFaults() {
 std::vector<int> TRegisterSim::FaultsFired() const {
     std::lock_guard<std::mutex> lock(const_cast<std::mutex&>(FMutex));
     std::vector<int> out;
-    for (const TSimFault& f : FFaults)
-        out.push_back(f.fired);
+    for (const TSimFault& f : FFaults) out.push_back(f.fired);
     return out;
 }
 
@@ -241,13 +228,11 @@ AnsiString TRegisterSim::OnBytes(const char* data, size_t length) {
                     FFrame += c;
                 else
                     FFrameTooLong = true;
-                if (c == ETX || c == ETB)
-                    FCheckLeft = 4;
+                if (c == ETX || c == ETB) FCheckLeft = 4;
                 continue;
             }
             FCheck += c;
-            if (--FCheckLeft > 0)
-                continue;
+            if (--FCheckLeft > 0) continue;
             FInFrame = false;
             FCheckLeft = -1;
             bool ok = !FFrameTooLong && FFrame.size() >= 2;
@@ -271,25 +256,20 @@ AnsiString TRegisterSim::OnBytes(const char* data, size_t length) {
 }
 
 bool TRegisterSim::Applies(const TSimFault& f, TSimFaultPoint point) const {
-    if (f.at != spAny && f.at != point)
-        return false;
-    if (!f.file.empty() && f.file != FFileId)
-        return false;
-    if (f.frame != 0 && (point != spFrame || f.frame != FFrameNo))
-        return false;
+    if (f.at != spAny && f.at != point) return false;
+    if (!f.file.empty() && f.file != FFileId) return false;
+    if (f.frame != 0 && (point != spFrame || f.frame != FFrameNo)) return false;
     return f.count == 0 || f.fired < f.count;
 }
 
 TRegisterSim::THit TRegisterSim::Match(TSimFaultPoint point) {
     THit hit;
     for (TSimFault& f : FFaults) {
-        if (!Applies(f, point))
-            continue;
+        if (!Applies(f, point)) continue;
         if (IsPrefixKind(f.kind)) {
             ++f.fired;
             int n = f.value > 0 ? f.value : 1;
-            for (int k = 0; k < n; ++k)
-                hit.prefix += f.kind == sfWack ? WACK : kGarbage[k % sizeof kGarbage];
+            for (int k = 0; k < n; ++k) hit.prefix += f.kind == sfWack ? WACK : kGarbage[k % sizeof kGarbage];
         } else if (IsReplaceKind(f.kind) && !hit.replace) {
             ++f.fired;
             hit.replace = &f;
@@ -299,34 +279,27 @@ TRegisterSim::THit TRegisterSim::Match(TSimFaultPoint point) {
 }
 
 bool TRegisterSim::Replace(const THit& hit, AnsiString& out) {
-    if (!hit.replace)
-        return false;
+    if (!hit.replace) return false;
     const TSimFault& f = *hit.replace;
     switch (f.kind) {
-    case sfNak:
-        out += NAK;
-        ++FNaks;
-        break;
-    case sfSilence:
-        break;
-    case sfEot:
-        Abort();
-        out += EOT;
-        FStateNo = stEcho;
-        break;
-    case sfDrop:
-        Abort();
-        FDrop = true;
-        break;
-    case sfError:
-    case sfShortError:
-        StartError(f.value, f.kind == sfShortError, out);
-        break;
-    case sfByte:
-        out += static_cast<char>(f.value);
-        break;
-    default:
-        return false;
+        case sfNak:
+            out += NAK;
+            ++FNaks;
+            break;
+        case sfSilence: break;
+        case sfEot:
+            Abort();
+            out += EOT;
+            FStateNo = stEcho;
+            break;
+        case sfDrop:
+            Abort();
+            FDrop = true;
+            break;
+        case sfError:
+        case sfShortError: StartError(f.value, f.kind == sfShortError, out); break;
+        case sfByte: out += static_cast<char>(f.value); break;
+        default: return false;
     }
     return true;
 }
@@ -335,33 +308,28 @@ AnsiString TRegisterSim::BuildFrame(TSimFaultPoint point, const AnsiString& data
     bool badCheck = false, lower = false, etb = false, nul = false;
     int oversize = 0;
     for (TSimFault& f : FFaults) {
-        if (!IsFrameKind(f.kind) || !Applies(f, point))
-            continue;
+        if (!IsFrameKind(f.kind) || !Applies(f, point)) continue;
         ++f.fired;
         switch (f.kind) {
-        case sfBadCheck: badCheck = true; break;
-        case sfLowerHex: lower = true; break;
-        case sfEtb: etb = true; break;
-        case sfNul: nul = true; break;
-        case sfOversize: oversize = f.value > 0 ? f.value : 900; break;
-        default: break;
+            case sfBadCheck: badCheck = true; break;
+            case sfLowerHex: lower = true; break;
+            case sfEtb: etb = true; break;
+            case sfNul: nul = true; break;
+            case sfOversize: oversize = f.value > 0 ? f.value : 900; break;
+            default: break;
         }
     }
     AnsiString body = oversize > 0 ? AnsiString(static_cast<size_t>(oversize), 'X') : data;
-    if (nul)
-        body.insert(body.size() / 2, 1, '\0');
+    if (nul) body.insert(body.size() / 2, 1, '\0');
     body += etb ? ETB : ETX;
     unsigned short check = BlockCheck(body.data(), body.size());
-    if (badCheck)
-        check ^= 0x5A5A;
+    if (badCheck) check ^= 0x5A5A;
     return AnsiString(1, STX) + body + Format(lower ? "%04x" : "%04X", check);
 }
 
 AnsiString TRegisterSim::ErrorFrame() const {
-    if (FShortError)
-        return "ER";
-    if (!FErrorFrame.empty())
-        return FErrorFrame;
+    if (FShortError) return "ER";
+    if (!FErrorFrame.empty()) return FErrorFrame;
     return ErrorFrameData(FErrorCode);
 }
 
@@ -379,10 +347,8 @@ void TRegisterSim::SendRecord(AnsiString& out) {
     if (FFrameNo > static_cast<int>(FServe.size())) {
         THit hit = Match(spEnd);
         out += hit.prefix;
-        if (Replace(hit, out))
-            return;
-        if (FResetting)
-            FState->Consume(FFileId, FServe);
+        if (Replace(hit, out)) return;
+        if (FResetting) FState->Consume(FFileId, FServe);
         ++FCompleted;
         AnsiString file = FFileId;
         Abort();
@@ -394,153 +360,137 @@ void TRegisterSim::SendRecord(AnsiString& out) {
     THit hit = Match(spFrame);
     out += hit.prefix;
     FStateNo = stReadFrame;
-    if (Replace(hit, out))
-        return;
+    if (Replace(hit, out)) return;
     out += BuildFrame(spFrame, FServe[static_cast<size_t>(FFrameNo - 1)].data);
 }
 
 void TRegisterSim::OnControl(char byte, AnsiString& out) {
     switch (byte) {
-    case ENQ: {
-        Abort();
-        THit hit = Match(spEnq);
-        out += hit.prefix;
-        if (Replace(hit, out))
-            return;
-        out += ACK;
-        FStateNo = stLine;
-        return;
-    }
-    case EOT:
-        switch (FStateNo) {
-        case stIdle:
-            out += EOT;
-            return;
-        case stEcho:
-            FStateNo = stIdle;
-            return;
-        case stReadTurn:
-        case stResetTurn:
-        case stErrTurn: {
-            THit hit = Match(spTurn);
-            out += hit.prefix;
-            if (Replace(hit, out))
-                return;
-            out += ENQ;
-            FStateNo = FStateNo == stReadTurn ? stReadEnq : FStateNo == stResetTurn ? stResetEnq : stErrEnq;
-            return;
-        }
-        case stWrite: {
-            THit hit = Match(spEnd);
-            out += hit.prefix;
-            ++FCompleted;
+        case ENQ: {
             Abort();
-            if (Replace(hit, out))
-                return;
-            out += EOT;
-            return;
-        }
-        default:
-            // The driver gave the line up in the middle of an exchange.
-            Abort();
-            out += EOT;
-            return;
-        }
-    case ACK:
-        switch (FStateNo) {
-        case stReadEnq:
-            FFrameNo = 1;
-            SendRecord(out);
-            return;
-        case stReadFrame:
-            ++FFrameNo;
-            SendRecord(out);
-            return;
-        case stResetEnq: {
-            FState->Reset(FFileId, FBeg, FEnd);
-            ++FCompleted;
-            THit hit = Match(spEnd);
+            THit hit = Match(spEnq);
             out += hit.prefix;
-            Abort();
-            if (Replace(hit, out))
-                return;
-            out += EOT;
+            if (Replace(hit, out)) return;
+            out += ACK;
+            FStateNo = stLine;
             return;
         }
-        case stErrEnq: {
-            THit hit = Match(spReport);
-            out += hit.prefix;
-            FStateNo = stErrFrame;
-            if (Replace(hit, out))
-                return;
-            out += BuildFrame(spReport, ErrorFrame());
+        case EOT:
+            switch (FStateNo) {
+                case stIdle: out += EOT; return;
+                case stEcho: FStateNo = stIdle; return;
+                case stReadTurn:
+                case stResetTurn:
+                case stErrTurn: {
+                    THit hit = Match(spTurn);
+                    out += hit.prefix;
+                    if (Replace(hit, out)) return;
+                    out += ENQ;
+                    FStateNo = FStateNo == stReadTurn ? stReadEnq : FStateNo == stResetTurn ? stResetEnq : stErrEnq;
+                    return;
+                }
+                case stWrite: {
+                    THit hit = Match(spEnd);
+                    out += hit.prefix;
+                    ++FCompleted;
+                    Abort();
+                    if (Replace(hit, out)) return;
+                    out += EOT;
+                    return;
+                }
+                default:
+                    // The driver gave the line up in the middle of an exchange.
+                    Abort();
+                    out += EOT;
+                    return;
+            }
+        case ACK:
+            switch (FStateNo) {
+                case stReadEnq:
+                    FFrameNo = 1;
+                    SendRecord(out);
+                    return;
+                case stReadFrame:
+                    ++FFrameNo;
+                    SendRecord(out);
+                    return;
+                case stResetEnq: {
+                    FState->Reset(FFileId, FBeg, FEnd);
+                    ++FCompleted;
+                    THit hit = Match(spEnd);
+                    out += hit.prefix;
+                    Abort();
+                    if (Replace(hit, out)) return;
+                    out += EOT;
+                    return;
+                }
+                case stErrEnq: {
+                    THit hit = Match(spReport);
+                    out += hit.prefix;
+                    FStateNo = stErrFrame;
+                    if (Replace(hit, out)) return;
+                    out += BuildFrame(spReport, ErrorFrame());
+                    return;
+                }
+                case stErrFrame:
+                    Abort();
+                    out += EOT;
+                    FStateNo = stEcho;
+                    return;
+                default: return;
+            }
+        case NAK:
+            if (FStateNo == stReadFrame) {
+                SendRecord(out);
+            } else if (FStateNo == stErrFrame) {
+                THit hit = Match(spReport);
+                out += hit.prefix;
+                if (Replace(hit, out)) return;
+                out += BuildFrame(spReport, ErrorFrame());
+            }
             return;
-        }
-        case stErrFrame:
-            Abort();
-            out += EOT;
-            FStateNo = stEcho;
-            return;
-        default:
-            return;
-        }
-    case NAK:
-        if (FStateNo == stReadFrame) {
-            SendRecord(out);
-        } else if (FStateNo == stErrFrame) {
-            THit hit = Match(spReport);
-            out += hit.prefix;
-            if (Replace(hit, out))
-                return;
-            out += BuildFrame(spReport, ErrorFrame());
-        }
-        return;
-    default:
-        return;  // anything else between frames means nothing to the register
+        default: return;  // anything else between frames means nothing to the register
     }
 }
 
 void TRegisterSim::OnFrame(const AnsiString& data, bool checkOk, AnsiString& out) {
     switch (FStateNo) {
-    case stLine:
-        if (!checkOk) {
-            out += NAK;
-            ++FNaks;
+        case stLine:
+            if (!checkOk) {
+                out += NAK;
+                ++FNaks;
+                return;
+            }
+            OnStartPacket(data, out);
             return;
-        }
-        OnStartPacket(data, out);
-        return;
-    case stReadTurn:
-    case stResetTurn:
-        // The driver missed the acknowledgement and sent the start packet again.
-        if (checkOk && data == FStartData)
+        case stReadTurn:
+        case stResetTurn:
+            // The driver missed the acknowledgement and sent the start packet again.
+            if (checkOk && data == FStartData) out += ACK;
+            return;
+        case stWrite: {
+            if (!checkOk) {
+                out += NAK;
+                ++FNaks;
+                return;
+            }
+            if (FFrameNo == 1 && data == FStartData) {
+                out += ACK;
+                return;
+            }
+            THit hit = Match(spFrame);
+            out += hit.prefix;
+            if (Replace(hit, out)) return;
+            int code = FState->Write(FFileId, data);
+            if (code != 0) {
+                StartError(code, false, out);
+                return;
+            }
             out += ACK;
-        return;
-    case stWrite: {
-        if (!checkOk) {
-            out += NAK;
-            ++FNaks;
+            ++FFrameNo;
             return;
         }
-        if (FFrameNo == 1 && data == FStartData) {
-            out += ACK;
-            return;
-        }
-        THit hit = Match(spFrame);
-        out += hit.prefix;
-        if (Replace(hit, out))
-            return;
-        int code = FState->Write(FFileId, data);
-        if (code != 0) {
-            StartError(code, false, out);
-            return;
-        }
-        out += ACK;
-        ++FFrameNo;
-        return;
-    }
-    default:
-        return;
+        default: return;
     }
 }
 
@@ -564,12 +514,9 @@ void TRegisterSim::OnStartPacket(const AnsiString& data, AnsiString& out) {
     FFileId = id;
     THit hit = Match(spStart);
     out += hit.prefix;
-    if (Replace(hit, out))
-        return;
-    if (code == 0)
-        code = FState->StartError(id, type, beg, end);
-    if (code == 0 && type != '1' && FState->IsResetFile(id) && FState->ResetRules().count(beg) == 0)
-        code = 0x03;
+    if (Replace(hit, out)) return;
+    if (code == 0) code = FState->StartError(id, type, beg, end);
+    if (code == 0 && type != '1' && FState->IsResetFile(id) && FState->ResetRules().count(beg) == 0) code = 0x03;
     if (code != 0) {
         StartError(code, false, out);
         return;

@@ -32,13 +32,13 @@ enum TSimFaultKind {
 };
 
 enum TSimFaultPoint {
-    spAny,     // every point
-    spEnq,     // the answer to the line request
-    spStart,   // the answer to the start packet
-    spTurn,    // the register's ENQ taking the line (read, reset, error report)
-    spFrame,   // data frame n: a record the register sends, or the answer to one it receives
-    spEnd,     // the register's final EOT (read, reset) or its answer to the closing EOT (write)
-    spReport   // the error frame of an error report
+    spAny,    // every point
+    spEnq,    // the answer to the line request
+    spStart,  // the answer to the start packet
+    spTurn,   // the register's ENQ taking the line (read, reset, error report)
+    spFrame,  // data frame n: a record the register sends, or the answer to one it receives
+    spEnd,    // the register's final EOT (read, reset) or its answer to the closing EOT (write)
+    spReport  // the error frame of an error report
 };
 
 struct TSimFault {
@@ -104,8 +104,18 @@ public:
 
 private:
     enum TState {
-        stIdle, stLine, stReadTurn, stReadEnq, stReadFrame, stWrite, stResetTurn, stResetEnq,
-        stErrTurn, stErrEnq, stErrFrame, stEcho
+        stIdle,
+        stLine,
+        stReadTurn,
+        stReadEnq,
+        stReadFrame,
+        stWrite,
+        stResetTurn,
+        stResetEnq,
+        stErrTurn,
+        stErrEnq,
+        stErrFrame,
+        stEcho
     };
     enum TTransfer { trNone, trRead, trWrite, trReset };
 

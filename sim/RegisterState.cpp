@@ -15,21 +15,17 @@ std::vector<AnsiString> Words(const AnsiString& line) {
     std::vector<AnsiString> words;
     size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-            ++i;
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
         size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t')
-            ++i;
-        if (i > start)
-            words.push_back(line.substr(start, i - start));
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
     }
     return words;
 }
 
 bool ParseLong(const AnsiString& text, long& value) {
     long long v = 0;
-    if (!TryStrToInt64(text, v))
-        return false;
+    if (!TryStrToInt64(text, v)) return false;
     value = static_cast<long>(v);
     return true;
 }
@@ -86,8 +82,7 @@ AnsiString TRegisterState::Escape(const AnsiString& bytes) {
 
 TSimFile& TRegisterState::File(const AnsiString& id) {
     auto it = FFiles.find(id);
-    if (it != FFiles.end())
-        return it->second;
+    if (it != FFiles.end()) return it->second;
     TSimFile& f = FFiles[id];
     f.id = id;
     FOrder.push_back(id);
@@ -112,8 +107,7 @@ void TRegisterState::AddRecord(const AnsiString& id, const AnsiString& data, lon
 std::vector<AnsiString> TRegisterState::Records(const AnsiString& id) const {
     std::vector<AnsiString> out;
     if (const TSimFile* f = FindFile(id))
-        for (const TSimRecord& r : f->records)
-            out.push_back(r.data);
+        for (const TSimRecord& r : f->records) out.push_back(r.data);
     return out;
 }
 
@@ -132,19 +126,16 @@ void TRegisterState::Load(const AnsiString& text) {
         const AnsiString& line = lines[n];
         AnsiString where = "line " + IntToStr(static_cast<long long>(n + 1)) + ": ";
         AnsiString trimmed = Trim(line);
-        if (trimmed.empty() || trimmed[0] == '#')
-            continue;
+        if (trimmed.empty() || trimmed[0] == '#') continue;
         std::vector<AnsiString> w = Words(line);
         const AnsiString& key = w[0];
         if (key == "record") {
-            if (!current)
-                throw Exception(where + "record outside a file");
+            if (!current) throw Exception(where + "record outside a file");
             size_t at = line.find("record") + 6;
             AnsiString data = at < line.size() ? line.substr(at + 1) : AnsiString();
             AddRecord(current->id, Unescape(data));
         } else if (key == "file") {
-            if (w.size() < 2)
-                throw Exception(where + "file without identifier");
+            if (w.size() < 2) throw Exception(where + "file without identifier");
             current = &File(Unescape(w[1]));
             for (size_t i = 2; i < w.size(); ++i) {
                 if (w[i] == "ranged")
@@ -166,15 +157,13 @@ void TRegisterState::Load(const AnsiString& text) {
             current->errorCode = static_cast<int>(code);
         } else if (key == "reset") {
             long begin = 0;
-            if (w.size() < 2 || !ParseLong(w[1], begin))
-                throw Exception(where + "reset needs a begin number");
+            if (w.size() < 2 || !ParseLong(w[1], begin)) throw Exception(where + "reset needs a begin number");
             if (!rulesSeen) {
                 FResetRules.clear();
                 rulesSeen = true;
             }
             std::vector<AnsiString> ids;
-            for (size_t i = 2; i < w.size(); ++i)
-                ids.push_back(Unescape(w[i]));
+            for (size_t i = 2; i < w.size(); ++i) ids.push_back(Unescape(w[i]));
             FResetRules[begin] = ids;
         } else {
             throw Exception(where + "unknown keyword '" + key + "'");
@@ -184,8 +173,7 @@ void TRegisterState::Load(const AnsiString& text) {
 
 void TRegisterState::LoadFile(const AnsiString& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in)
-        throw Exception("Cannot read register file " + path);
+    if (!in) throw Exception("Cannot read register file " + path);
     AnsiString text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     try {
         Load(text);
@@ -198,24 +186,19 @@ AnsiString TRegisterState::Save() const {
     AnsiString out;
     for (const auto& rule : FResetRules) {
         out += "reset " + IntToStr(rule.first);
-        for (const AnsiString& id : rule.second)
-            out += " " + Escape(id);
+        for (const AnsiString& id : rule.second) out += " " + Escape(id);
         out += "\n";
     }
     for (const AnsiString& id : FOrder) {
         const TSimFile& f = FFiles.at(id);
         out += "file " + Escape(f.id);
-        if (f.ranged)
-            out += " ranged";
-        if (f.reset)
-            out += " reset";
+        if (f.ranged) out += " ranged";
+        if (f.reset) out += " reset";
         out += "\n";
-        if (f.errorCode >= 0)
-            out += Format("error %02X\n", f.errorCode);
+        if (f.errorCode >= 0) out += Format("error %02X\n", f.errorCode);
         long expected = 0;
         for (const TSimRecord& r : f.records) {
-            if (r.number != expected)
-                out += "number " + IntToStr(r.number) + "\n";
+            if (r.number != expected) out += "number " + IntToStr(r.number) + "\n";
             out += "record " + Escape(r.data) + "\n";
             expected = r.number + 1;
         }
@@ -225,28 +208,23 @@ AnsiString TRegisterState::Save() const {
 
 bool TRegisterState::IsResetFile(const AnsiString& id) const {
     if (const TSimFile* f = FindFile(id))
-        if (f->reset)
-            return true;
+        if (f->reset) return true;
     return id == "i";
 }
 
 int TRegisterState::StartError(const AnsiString& id, char type, long beg, long end) const {
     const TSimFile* f = FindFile(id);
-    if (f && f->errorCode >= 0)
-        return f->errorCode;
-    if (beg != -1 && end != -1 && beg > end)
-        return 0x03;
+    if (f && f->errorCode >= 0) return f->errorCode;
+    if (beg != -1 && end != -1 && beg > end) return 0x03;
     return 0;
 }
 
 std::vector<TSimRecord> TRegisterState::Serve(const AnsiString& id, long beg, long end) const {
     std::vector<TSimRecord> out;
     const TSimFile* f = FindFile(id);
-    if (!f)
-        return out;
+    if (!f) return out;
     for (const TSimRecord& r : f->records) {
-        if (f->ranged && ((beg != -1 && r.number < beg) || (end != -1 && r.number > end)))
-            continue;
+        if (f->ranged && ((beg != -1 && r.number < beg) || (end != -1 && r.number > end))) continue;
         out.push_back(r);
     }
     return out;
@@ -254,15 +232,13 @@ std::vector<TSimRecord> TRegisterState::Serve(const AnsiString& id, long beg, lo
 
 void TRegisterState::Consume(const AnsiString& id, const std::vector<TSimRecord>& served) {
     auto it = FFiles.find(id);
-    if (it == FFiles.end())
-        return;
+    if (it == FFiles.end()) return;
     std::set<unsigned long long> uids;
-    for (const TSimRecord& r : served)
-        uids.insert(r.uid);
+    for (const TSimRecord& r : served) uids.insert(r.uid);
     auto& records = it->second.records;
-    records.erase(std::remove_if(records.begin(), records.end(),
-                                 [&](const TSimRecord& r) { return uids.count(r.uid) != 0; }),
-                  records.end());
+    records.erase(
+        std::remove_if(records.begin(), records.end(), [&](const TSimRecord& r) { return uids.count(r.uid) != 0; }),
+        records.end());
 }
 
 int TRegisterState::Write(const AnsiString& id, const AnsiString& data) {
@@ -274,12 +250,10 @@ int TRegisterState::Write(const AnsiString& id, const AnsiString& data) {
 
 int TRegisterState::Reset(const AnsiString& id, long beg, long end) {
     auto rule = FResetRules.find(beg);
-    if (rule == FResetRules.end())
-        return 0x03;
+    if (rule == FResetRules.end()) return 0x03;
     for (const AnsiString& target : rule->second) {
         auto it = FFiles.find(target);
-        if (it != FFiles.end())
-            it->second.records.clear();
+        if (it != FFiles.end()) it->second.records.clear();
     }
     return 0;
 }

@@ -29,10 +29,10 @@ struct TSimFile {
     AnsiString id;
     bool ranged = false;
     bool reset = false;
-    int errorCode = -1;                // -1: start packets are accepted
-    long nextNumber = 0;               // number of the next record added
-    std::vector<TSimRecord> records;   // served by read transfers
-    std::vector<AnsiString> written;   // every record a write transfer stored, in order
+    int errorCode = -1;               // -1: start packets are accepted
+    long nextNumber = 0;              // number of the next record added
+    std::vector<TSimRecord> records;  // served by read transfers
+    std::vector<AnsiString> written;  // every record a write transfer stored, in order
 };
 
 class TRegisterState {

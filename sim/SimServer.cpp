@@ -13,21 +13,17 @@ constexpr unsigned kSendTimeoutMs = 10000;
 }  // namespace
 
 void TSimService::Start() {
-    if (FThread.joinable())
-        return;
+    if (FThread.joinable()) return;
     FStop = false;
     FThread = std::thread([this] { Run(false); });
 }
 
 void TSimService::Stop() {
     FStop = true;
-    if (FThread.joinable())
-        FThread.join();
+    if (FThread.joinable()) FThread.join();
 }
 
-TSimTcpServer::TSimTcpServer(TRegisterSim& sim, int port) : FSim(sim), FPort(port) {
-    FListen = TcpOs::Listen(FPort);
-}
+TSimTcpServer::TSimTcpServer(TRegisterSim& sim, int port) : FSim(sim), FPort(port) { FListen = TcpOs::Listen(FPort); }
 
 TSimTcpServer::~TSimTcpServer() {
     Stop();
@@ -37,12 +33,10 @@ TSimTcpServer::~TSimTcpServer() {
 void TSimTcpServer::Run(bool once) {
     while (!FStop) {
         intptr_t client = TcpOs::Accept(FListen, kPollMs);
-        if (client == -1)
-            continue;
+        if (client == -1) continue;
         Serve(client);
         TcpOs::CloseSocket(client);
-        if (once)
-            break;
+        if (once) break;
     }
 }
 
@@ -52,15 +46,11 @@ void TSimTcpServer::Serve(intptr_t client) {
     try {
         while (!FStop) {
             int n = TcpOs::WaitReadable(client, kPollMs) ? TcpOs::Receive(client, buffer, sizeof buffer) : -1;
-            if (n < 0)
-                continue;
-            if (n == 0)
-                return;
+            if (n < 0) continue;
+            if (n == 0) return;
             AnsiString out = FSim.OnBytes(buffer, static_cast<size_t>(n));
-            if (!out.empty())
-                TcpOs::SendAll(client, out.data(), static_cast<int>(out.size()), kSendTimeoutMs);
-            if (FSim.TakeDrop())
-                return;
+            if (!out.empty()) TcpOs::SendAll(client, out.data(), static_cast<int>(out.size()), kSendTimeoutMs);
+            if (FSim.TakeDrop()) return;
         }
     } catch (const Exception&) {
         // A connection that fails is over; the next one starts afresh.
@@ -81,14 +71,12 @@ void TSimPty::Run(bool once) {
     bool inSession = false;
     while (!FStop) {
         int n = PtyOs::Read(FMaster, buffer, sizeof buffer, kPollMs);
-        if (n < 0)
-            continue;
+        if (n < 0) continue;
         if (n == 0) {
             // No one has the line open.
             if (inSession) {
                 inSession = false;
-                if (once)
-                    return;
+                if (once) return;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             continue;
@@ -98,8 +86,7 @@ void TSimPty::Run(bool once) {
             FSim.OnConnect();
         }
         AnsiString out = FSim.OnBytes(buffer, static_cast<size_t>(n));
-        if (!out.empty())
-            PtyOs::Write(FMaster, out.data(), static_cast<int>(out.size()));
+        if (!out.empty()) PtyOs::Write(FMaster, out.data(), static_cast<int>(out.size()));
         FSim.TakeDrop();  // a line cannot be dropped; the answer is simply missing
     }
 }

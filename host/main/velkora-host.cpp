@@ -55,8 +55,8 @@ AnsiString ProgramFolder(const char* argv0) {
 }
 
 bool ParseOperation(const std::vector<AnsiString>& args, int& code, int& parameter) {
-    static const std::map<AnsiString, int> names = {{"test", -1},        {"export", -2},     {"import", -3},
-                                                    {"receipt", -4},     {"auto-export", -5}, {"auto-import", -6},
+    static const std::map<AnsiString, int> names = {{"test", -1},    {"export", -2},      {"import", -3},
+                                                    {"receipt", -4}, {"auto-export", -5}, {"auto-import", -6},
                                                     {"extra", -8}};
     if (args.size() < 2) return false;
     auto it = names.find(LowerCase(args[1]));
@@ -103,8 +103,7 @@ int Describe(TDriverHost& host) {
         host.api.Wlasciwosci(out, i);
         std::printf("%s\n", Cp1250ToUtf8(out).c_str());
     }
-    for (int w = 0; host.api.SerKasOpisOkna(out, w); ++w)
-        std::printf("extra %d: %s\n", w, Cp1250ToUtf8(out).c_str());
+    for (int w = 0; host.api.SerKasOpisOkna(out, w); ++w) std::printf("extra %d: %s\n", w, Cp1250ToUtf8(out).c_str());
     return 0;
 }
 

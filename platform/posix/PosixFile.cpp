@@ -7,9 +7,7 @@
 #include "platform/Os.h"
 #include "platform/OsFile.h"
 
-std::FILE* OsFileOpen(const AnsiString& path, const char* mode) {
-    return std::fopen(NativePath(path).c_str(), mode);
-}
+std::FILE* OsFileOpen(const AnsiString& path, const char* mode) { return std::fopen(NativePath(path).c_str(), mode); }
 
 int OsFileSeek(std::FILE* file, long long position, int whence) {
     return fseeko(file, static_cast<off_t>(position), whence);
@@ -23,8 +21,6 @@ long long OsFileSize(std::FILE* file) {
     return static_cast<long long>(info.st_size);
 }
 
-bool OsFileTruncate(std::FILE* file, long long size) {
-    return ftruncate(fileno(file), static_cast<off_t>(size)) == 0;
-}
+bool OsFileTruncate(std::FILE* file, long long size) { return ftruncate(fileno(file), static_cast<off_t>(size)) == 0; }
 
 AnsiString OsErrorText(int error) { return std::strerror(error); }

@@ -33,16 +33,13 @@ public:
             if (i == native.size() || native[i] == '/') {
                 if (native[i - 1] == '/') continue;
                 AnsiString level = native.substr(0, i);
-                if (mkdir(level.c_str(), 0777) != 0 && errno != EEXIST && !DirectoryExists(level))
-                    return false;
+                if (mkdir(level.c_str(), 0777) != 0 && errno != EEXIST && !DirectoryExists(level)) return false;
             }
         }
         return DirectoryExists(native);
     }
 
-    bool DeleteFile(const AnsiString& path) override {
-        return !path.empty() && unlink(NativePath(path).c_str()) == 0;
-    }
+    bool DeleteFile(const AnsiString& path) override { return !path.empty() && unlink(NativePath(path).c_str()) == 0; }
 
     bool CreateNewFile(const AnsiString& path, const AnsiString& bytes) override {
         if (path.empty()) return false;
@@ -66,9 +63,7 @@ public:
 
     AnsiString ShortPathName(const AnsiString& path) override { return path; }
 
-    AnsiString RegistryString(const AnsiString& key, const AnsiString& value) override {
-        return AnsiString();
-    }
+    AnsiString RegistryString(const AnsiString& key, const AnsiString& value) override { return AnsiString(); }
 
     int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
@@ -102,8 +97,8 @@ public:
         struct tm local;
         if (localtime_r(&seconds, &local) == nullptr) return 0;
         int second = local.tm_sec > 59 ? 59 : local.tm_sec;  // a leap second
-        return TdtTools::Encode(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                                local.tm_min, second, static_cast<int>(now.tv_nsec / 1000000L));
+        return TdtTools::Encode(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                                second, static_cast<int>(now.tv_nsec / 1000000L));
     }
 };
 

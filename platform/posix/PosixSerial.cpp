@@ -21,25 +21,25 @@ constexpr unsigned kMaxDword = 0xFFFFFFFFu;
 
 speed_t SpeedOf(TMBaudRate rate) {
     switch (rate) {
-    case br___110: return B110;
-    case br___300: return B300;
-    case br___600: return B600;
-    case br__1200: return B1200;
-    case br__2400: return B2400;
-    case br__4800: return B4800;
-    case br__9600: return B9600;
-    case br_14400: return B19200;  // no 14400 in termios; nearest standard rate above
-    case br_19200: return B19200;
-    case br_38400: return B38400;
-    case br_56000: return B57600;
-    case br_57600: return B57600;
-    case br115200: return B115200;
+        case br___110: return B110;
+        case br___300: return B300;
+        case br___600: return B600;
+        case br__1200: return B1200;
+        case br__2400: return B2400;
+        case br__4800: return B4800;
+        case br__9600: return B9600;
+        case br_14400: return B19200;  // no 14400 in termios; nearest standard rate above
+        case br_19200: return B19200;
+        case br_38400: return B38400;
+        case br_56000: return B57600;
+        case br_57600: return B57600;
+        case br115200: return B115200;
 #ifdef B230400
-    case br128000: return B230400;
-    case br256000: return B230400;
+        case br128000: return B230400;
+        case br256000: return B230400;
 #else
-    case br128000: return B115200;
-    case br256000: return B115200;
+        case br128000: return B115200;
+        case br256000: return B115200;
 #endif
     }
     return B9600;
@@ -60,11 +60,9 @@ public:
     void Open(const TSerialSettings& settings) override {
         Close();
         AnsiString path = DevicePath(settings.portName);
-        if (path.empty())
-            throw ELineError(lfPortOpen, "", "");
+        if (path.empty()) throw ELineError(lfPortOpen, "", "");
         int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            Fail(lfPortOpen, errno);
+        if (fd < 0) Fail(lfPortOpen, errno);
         termios tio{};
         if (::tcgetattr(fd, &tio) != 0) {
             int err = errno;
@@ -81,21 +79,20 @@ public:
         tio.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
 #endif
         switch (settings.byteSize) {
-        case bs5: tio.c_cflag |= CS5; break;
-        case bs6: tio.c_cflag |= CS6; break;
-        case bs7: tio.c_cflag |= CS7; break;
-        default: tio.c_cflag |= CS8; break;
+            case bs5: tio.c_cflag |= CS5; break;
+            case bs6: tio.c_cflag |= CS6; break;
+            case bs7: tio.c_cflag |= CS7; break;
+            default: tio.c_cflag |= CS8; break;
         }
-        if (settings.stopBits != sb1_0)
-            tio.c_cflag |= CSTOPB;
+        if (settings.stopBits != sb1_0) tio.c_cflag |= CSTOPB;
         switch (settings.parity) {
-        case parOdd: tio.c_cflag |= PARENB | PARODD; break;
-        case parEven: tio.c_cflag |= PARENB; break;
+            case parOdd: tio.c_cflag |= PARENB | PARODD; break;
+            case parEven: tio.c_cflag |= PARENB; break;
 #ifdef CMSPAR
-        case parMark: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
-        case parSpace: tio.c_cflag |= PARENB | CMSPAR; break;
+            case parMark: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
+            case parSpace: tio.c_cflag |= PARENB | CMSPAR; break;
 #endif
-        default: break;
+            default: break;
         }
         tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
         tio.c_cc[VMIN] = 0;
@@ -124,13 +121,11 @@ public:
 
     int Write(const char* data, int count, bool wait) override {
         CheckOpen();
-        if (count <= 0)
-            return 0;
+        if (count <= 0) return 0;
         unsigned long long total =
             static_cast<unsigned long long>(FTimeouts.writeTotalMultiplier) * count + FTimeouts.writeTotalConstant;
         int done = posix::WriteAll(FFd, data, count, total > 0 ? TDeadline(total) : TDeadline::Never(), false);
-        if (done < 0)
-            Fail(lfPortWrite, errno);
+        if (done < 0) Fail(lfPortWrite, errno);
         return done;
     }
 
@@ -142,12 +137,11 @@ public:
     //   interval (0 means none) limits the pause before the next one.
     int Read(char* buffer, int count) override {
         CheckOpen();
-        if (count <= 0)
-            return 0;
+        if (count <= 0) return 0;
         const TSerialTimeouts t = FTimeouts;
         bool immediate = t.readInterval == kMaxDword && t.readTotalMultiplier == 0 && t.readTotalConstant == 0;
-        bool firstByte = t.readInterval == kMaxDword && t.readTotalMultiplier == kMaxDword &&
-                         t.readTotalConstant > 0 && t.readTotalConstant < kMaxDword;
+        bool firstByte = t.readInterval == kMaxDword && t.readTotalMultiplier == kMaxDword && t.readTotalConstant > 0 &&
+                         t.readTotalConstant < kMaxDword;
         unsigned long long total = 0;
         bool totalLimited = false;
         bool intervalLimited = false;
@@ -166,26 +160,20 @@ public:
             ssize_t n = ::read(FFd, buffer + got, static_cast<size_t>(count - got));
             if (n > 0) {
                 got += static_cast<int>(n);
-                if (intervalLimited)
-                    gap = TDeadline(t.readInterval);
-                if (firstByte)
-                    break;
+                if (intervalLimited) gap = TDeadline(t.readInterval);
+                if (firstByte) break;
                 continue;
             }
-            if (n < 0 && errno == EINTR)
-                continue;
+            if (n < 0 && errno == EINTR) continue;
             // With VMIN and VTIME 0 a tty answers 0 when nothing waits; an error other than
             // EAGAIN (EIO on a pseudo-terminal whose master closed) means the line is gone.
             bool hungUp = n < 0 && errno != EAGAIN && errno != EWOULDBLOCK;
             const TDeadline& until = Sooner(whole, gap);
-            if (immediate || (firstByte && got > 0) || until.Passed())
-                break;
+            if (immediate || (firstByte && got > 0) || until.Passed()) break;
             if (!hungUp) {
                 int ev = posix::WaitFor(FFd, POLLIN, until);
-                if (ev < 0)
-                    Fail(lfPortRead, errno);
-                if (ev == 0 || (ev & POLLIN))
-                    continue;
+                if (ev < 0) Fail(lfPortRead, errno);
+                if (ev == 0 || (ev & POLLIN)) continue;
             }
             // The other end is gone (a pseudo-terminal whose master closed, a device that went
             // away): nothing more can arrive. Wait out the time-out in small steps so callers
@@ -199,8 +187,7 @@ public:
     int InCount() override {
         CheckOpen();
         int n = 0;
-        if (::ioctl(FFd, FIONREAD, &n) != 0)
-            return 0;
+        if (::ioctl(FFd, FIONREAD, &n) != 0) return 0;
         return n;
     }
 
@@ -216,15 +203,13 @@ public:
     bool DCD() override {
         CheckOpen();
         int bits = 0;
-        if (::ioctl(FFd, TIOCMGET, &bits) != 0)
-            return false;
+        if (::ioctl(FFd, TIOCMGET, &bits) != 0) return false;
         return (bits & TIOCM_CAR) != 0;
     }
 
 private:
     void CheckOpen() const {
-        if (FFd < 0)
-            throw ELineError(lfNotOpen, FName, "");
+        if (FFd < 0) throw ELineError(lfNotOpen, FName, "");
     }
 
     [[noreturn]] void Fail(TLineFault fault, int error) const { throw ELineError(fault, FName, posix::Reason(error)); }

@@ -55,8 +55,7 @@ intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
             int ev = posix::WaitFor(fd, POLLOUT, TDeadline(timeoutMs));
             int err = ev < 0 ? errno : ev == 0 ? ETIMEDOUT : 0;
             socklen_t len = sizeof err;
-            if (ev > 0)
-                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
+            if (ev > 0) ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
             r = err == 0 ? 0 : -1;
             errno = err;
         }
@@ -77,8 +76,7 @@ intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
 
 intptr_t Listen(int& port) {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        Fail(lfConnect, errno, "socket");
+    if (fd < 0) Fail(lfConnect, errno, "socket");
     int one = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in addr{};
@@ -97,47 +95,37 @@ intptr_t Listen(int& port) {
 }
 
 intptr_t Accept(intptr_t listener, unsigned timeoutMs) {
-    if (posix::WaitFor(static_cast<int>(listener), POLLIN, TDeadline(timeoutMs)) <= 0)
-        return -1;
+    if (posix::WaitFor(static_cast<int>(listener), POLLIN, TDeadline(timeoutMs)) <= 0) return -1;
     int fd = ::accept4(static_cast<int>(listener), nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd >= 0)
-        SetNoDelay(fd);
+    if (fd >= 0) SetNoDelay(fd);
     return fd;
 }
 
 void CloseSocket(intptr_t socket) {
-    if (socket < 0)
-        return;
+    if (socket < 0) return;
     ::shutdown(static_cast<int>(socket), SHUT_RDWR);
     ::close(static_cast<int>(socket));
 }
 
 void SendAll(intptr_t socket, const char* data, int count, unsigned timeoutMs) {
     int done = posix::WriteAll(static_cast<int>(socket), data, count, TDeadline(timeoutMs), true);
-    if (done < 0)
-        Fail(lfSend, errno, "send");
-    if (done < count)
-        Fail(lfSend, ETIMEDOUT, "send");
+    if (done < 0) Fail(lfSend, errno, "send");
+    if (done < count) Fail(lfSend, ETIMEDOUT, "send");
 }
 
 bool WaitReadable(intptr_t socket, unsigned timeoutMs) {
     int ev = posix::WaitFor(static_cast<int>(socket), POLLIN, TDeadline(timeoutMs));
-    if (ev < 0)
-        Fail(lfReceive, errno, "poll");
+    if (ev < 0) Fail(lfReceive, errno, "poll");
     return ev != 0;
 }
 
 int Receive(intptr_t socket, char* buffer, int count) {
     for (;;) {
         ssize_t n = ::recv(static_cast<int>(socket), buffer, static_cast<size_t>(count), MSG_DONTWAIT);
-        if (n >= 0)
-            return static_cast<int>(n);
-        if (errno == EINTR)
-            continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
-            return -1;  // woken without data
-        if (errno == ECONNRESET || errno == ENOTCONN || errno == EPIPE)
-            return 0;  // the peer dropped the connection
+        if (n >= 0) return static_cast<int>(n);
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;                    // woken without data
+        if (errno == ECONNRESET || errno == ENOTCONN || errno == EPIPE) return 0;  // the peer dropped the connection
         Fail(lfReceive, errno, "recv");
     }
 }

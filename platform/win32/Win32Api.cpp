@@ -24,8 +24,7 @@ bool MakeDirectory(const std::string& path) {
 bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 bool CreateNewFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool ok = true;
     size_t done = 0;
@@ -49,16 +48,15 @@ std::string ShortPath(const std::string& path) {
 std::string RegistryString(const std::string& key, const std::string& value) {
     HKEY handle = nullptr;
     // KEY_READ with KEY_WOW64_32KEY: the host is installed in the 32-bit view.
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, 0x20219, &handle) != ERROR_SUCCESS)
-        return std::string();
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, 0x20219, &handle) != ERROR_SUCCESS) return std::string();
     std::string result;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(handle, value.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-        type == REG_SZ && size > 0 && size < 0x100000) {
+    if (RegQueryValueExA(handle, value.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ &&
+        size > 0 && size < 0x100000) {
         std::vector<char> buffer(size + 1, '\0');
         DWORD got = size;
-        if (RegQueryValueExA(handle, value.c_str(), nullptr, &type,
-                             reinterpret_cast<BYTE*>(buffer.data()), &got) == ERROR_SUCCESS &&
+        if (RegQueryValueExA(handle, value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &got) ==
+                ERROR_SUCCESS &&
             type == REG_SZ) {
             if (got > size) got = size;
             result.assign(buffer.data(), got);
@@ -77,13 +75,12 @@ void SleepMilliseconds(unsigned milliseconds) { ::Sleep(static_cast<DWORD>(milli
 
 std::string Reason(unsigned long code) {
     char* text = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    DWORD n =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string result = n && text ? std::string(text, n) : std::string("Unknown error");
-    if (text)
-        LocalFree(text);
-    while (!result.empty() && static_cast<unsigned char>(result.back()) <= ' ')
-        result.pop_back();
+    if (text) LocalFree(text);
+    while (!result.empty() && static_cast<unsigned char>(result.back()) <= ' ') result.pop_back();
     return result + " (" + std::to_string(code) + ")";
 }
 
@@ -92,8 +89,7 @@ uint32_t TickCount() { return static_cast<uint32_t>(::GetTickCount()); }
 LocalTime Now() {
     SYSTEMTIME time;
     GetLocalTime(&time);
-    return LocalTime{time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond,
-                     time.wMilliseconds};
+    return LocalTime{time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond, time.wMilliseconds};
 }
 
 }  // namespace win32

@@ -6,7 +6,8 @@
 void TDynamicLibrary::Load(const AnsiString& path) {
     Unload();
     FHandle = reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
-    if (!FHandle) throw Exception("Cannot load " + path + ": error " + IntToStr(static_cast<long long>(GetLastError())));
+    if (!FHandle)
+        throw Exception("Cannot load " + path + ": error " + IntToStr(static_cast<long long>(GetLastError())));
 }
 
 void TDynamicLibrary::Unload() {

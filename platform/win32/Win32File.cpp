@@ -6,20 +6,14 @@
 #include "platform/Os.h"
 #include "platform/OsFile.h"
 
-std::FILE* OsFileOpen(const AnsiString& path, const char* mode) {
-    return std::fopen(NativePath(path).c_str(), mode);
-}
+std::FILE* OsFileOpen(const AnsiString& path, const char* mode) { return std::fopen(NativePath(path).c_str(), mode); }
 
-int OsFileSeek(std::FILE* file, long long position, int whence) {
-    return _fseeki64(file, position, whence);
-}
+int OsFileSeek(std::FILE* file, long long position, int whence) { return _fseeki64(file, position, whence); }
 
 long long OsFileTell(std::FILE* file) { return _ftelli64(file); }
 
 long long OsFileSize(std::FILE* file) { return _filelengthi64(_fileno(file)); }
 
-bool OsFileTruncate(std::FILE* file, long long size) {
-    return _chsize_s(_fileno(file), size) == 0;
-}
+bool OsFileTruncate(std::FILE* file, long long size) { return _chsize_s(_fileno(file), size) == 0; }
 
 AnsiString OsErrorText(int error) { return std::strerror(error); }

@@ -8,14 +8,11 @@ class TWin32Os : public TOs {
 public:
     bool FileExists(const AnsiString& path) override { return !path.empty() && win32::IsFile(path); }
 
-    bool DirectoryExists(const AnsiString& path) override {
-        return !path.empty() && win32::IsDirectory(path);
-    }
+    bool DirectoryExists(const AnsiString& path) override { return !path.empty() && win32::IsDirectory(path); }
 
     bool ForceDirectories(const AnsiString& path) override {
         AnsiString native = NativePath(path);
-        while (native.size() > 1 && native.back() == '\\' && native[native.size() - 2] != ':')
-            native.pop_back();
+        while (native.size() > 1 && native.back() == '\\' && native[native.size() - 2] != ':') native.pop_back();
         if (native.empty()) return false;
         // The first level that can be created: after "C:\", after "\\server\share\" or at the
         // start of a relative path.
@@ -64,8 +61,7 @@ public:
     uint32_t GetTickCount() override { return win32::TickCount(); }
     double Now() override {
         win32::LocalTime t = win32::Now();
-        if (!TdtTools::IsValid(t.year, t.month, t.day, t.hour, t.minute, t.second, t.milliseconds))
-            return 0;
+        if (!TdtTools::IsValid(t.year, t.month, t.day, t.hour, t.minute, t.second, t.milliseconds)) return 0;
         return TdtTools::Encode(t.year, t.month, t.day, t.hour, t.minute, t.second, t.milliseconds);
     }
 };

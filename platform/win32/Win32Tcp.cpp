@@ -1,6 +1,8 @@
 // The socket layer on Windows (Winsock 2, started once per process).
+// Winsock 2 before windows.h, which would bring the old winsock.h in.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
 #include <windows.h>
 
 #include <mutex>
@@ -42,8 +44,7 @@ int SelectFor(SOCKET s, bool write, const TDeadline& deadline, bool errors = fal
     const int ms = deadline.LeftMs();
     timeval tv{ms / 1000, (ms % 1000) * 1000};
     int r = select(0, write ? nullptr : &set, write ? &set : nullptr, errors ? &failed : nullptr, &tv);
-    if (r == SOCKET_ERROR)
-        Fail(lfReceive, WSAGetLastError(), "select");
+    if (r == SOCKET_ERROR) Fail(lfReceive, WSAGetLastError(), "select");
     return r > 0 && FD_ISSET(s, &set) ? 1 : 0;
 }
 
@@ -58,8 +59,7 @@ intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* list = nullptr;
     int rc = getaddrinfo(host.c_str(), IntToStr(port).c_str(), &hints, &list);
-    if (rc != 0)
-        Fail(lfAddress, rc, "getaddrinfo", address);
+    if (rc != 0) Fail(lfAddress, rc, "getaddrinfo", address);
     int lastError = WSAECONNREFUSED;
     const char* lastApi = "connect";
     for (addrinfo* a = list; a; a = a->ai_next) {
@@ -105,8 +105,7 @@ intptr_t Connect(const AnsiString& host, int port, unsigned timeoutMs) {
 intptr_t Listen(int& port) {
     StartWinsock();
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET)
-        Fail(lfConnect, WSAGetLastError(), "socket");
+    if (s == INVALID_SOCKET) Fail(lfConnect, WSAGetLastError(), "socket");
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -124,19 +123,16 @@ intptr_t Listen(int& port) {
 
 intptr_t Accept(intptr_t listener, unsigned timeoutMs) {
     SOCKET l = static_cast<SOCKET>(listener);
-    if (!SelectFor(l, false, TDeadline(timeoutMs)))
-        return -1;
+    if (!SelectFor(l, false, TDeadline(timeoutMs))) return -1;
     SOCKET s = accept(l, nullptr, nullptr);
-    if (s == INVALID_SOCKET)
-        return -1;
+    if (s == INVALID_SOCKET) return -1;
     SetNoDelay(s);
     return static_cast<intptr_t>(s);
 }
 
 void CloseSocket(intptr_t socket) {
     SOCKET s = static_cast<SOCKET>(socket);
-    if (s == INVALID_SOCKET)
-        return;
+    if (s == INVALID_SOCKET) return;
     shutdown(s, SD_BOTH);
     closesocket(s);
 }
@@ -146,13 +142,11 @@ void SendAll(intptr_t socket, const char* data, int count, unsigned timeoutMs) {
     const TDeadline deadline(timeoutMs);
     int done = 0;
     while (done < count) {
-        if (SelectFor(s, true, deadline) == 0)
-            Fail(lfSend, WSAETIMEDOUT, "send");
+        if (SelectFor(s, true, deadline) == 0) Fail(lfSend, WSAETIMEDOUT, "send");
         int n = send(s, data + done, count - done, 0);
         if (n == SOCKET_ERROR) {
             int err = WSAGetLastError();
-            if (err == WSAEWOULDBLOCK || err == WSAEINTR)
-                continue;
+            if (err == WSAEWOULDBLOCK || err == WSAEINTR) continue;
             Fail(lfSend, err, "send");
         }
         done += n;
@@ -165,11 +159,9 @@ bool WaitReadable(intptr_t socket, unsigned timeoutMs) {
 
 int Receive(intptr_t socket, char* buffer, int count) {
     int n = recv(static_cast<SOCKET>(socket), buffer, count, 0);
-    if (n != SOCKET_ERROR)
-        return n;
+    if (n != SOCKET_ERROR) return n;
     int err = WSAGetLastError();
-    if (err == WSAEWOULDBLOCK || err == WSAEINTR)
-        return -1;
+    if (err == WSAEWOULDBLOCK || err == WSAEINTR) return -1;
     if (err == WSAECONNRESET || err == WSAECONNABORTED || err == WSAENOTCONN || err == WSAESHUTDOWN)
         return 0;  // the peer dropped the connection
     Fail(lfReceive, err, "recv");

@@ -121,8 +121,8 @@ void QVRDLL_CALL QVRDLLZwolnijBiblioteke(void* library) {
 
 void QVRDLL_CALL QVRDLLUstawJezykKomponentow(int language) { EMException::Language = language; }
 
-int QVRDLL_CALL QVRDLLParametr(int group, int index, char* name, char* description, char* defaultValue,
-                               char* minimum, char* maximum, int* flags) {
+int QVRDLL_CALL QVRDLLParametr(int group, int index, char* name, char* description, char* defaultValue, char* minimum,
+                               char* maximum, int* flags) {
     try {
         AnsiString n, d, v, lo, hi;
         int f = 0;
@@ -226,9 +226,8 @@ int QVRDLL_CALL QVRDLLSerKasOperacja(void* library, HQVRCBARG2 arg2, HQVRDLLSKSE
         try {
             lib->WeryfikujTypSesji(session ? *session : nullptr, name);
         } catch (...) {
-            action->DodajKomunikat(zkInformacja,
-                                   NvTxt(kCls, "Operacja", "Oczekiwa", u8"Oczekiwanie na zamknięcie sesji '") + name +
-                                       "'");
+            action->DodajKomunikat(
+                zkInformacja, NvTxt(kCls, "Operacja", "Oczekiwa", u8"Oczekiwanie na zamknięcie sesji '") + name + "'");
             Sleep(1000);
             return 1;
         }

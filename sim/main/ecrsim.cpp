@@ -76,11 +76,9 @@ int main(int argc, char** argv) {
     }
     try {
         auto state = std::make_shared<TRegisterState>();
-        if (!registerFile.empty())
-            state->LoadFile(registerFile);
+        if (!registerFile.empty()) state->LoadFile(registerFile);
         TRegisterSim sim(state);
-        for (const AnsiString& f : faults)
-            sim.AddFault(f);
+        for (const AnsiString& f : faults) sim.AddFault(f);
         if (tcp) {
             TSimTcpServer server(sim, port);
             std::printf("%d\n", server.Port());

@@ -14,8 +14,7 @@ namespace {
 
 [[noreturn]] void Fail(int master, const char* api) {
     int err = errno;
-    if (master >= 0)
-        ::close(master);
+    if (master >= 0) ::close(master);
     throw Exception(AnsiString("Cannot make a pseudo-terminal: ") + posix::Reason(err) + ", on API '" + api + "'");
 }
 
@@ -27,13 +26,10 @@ bool Supported() { return true; }
 
 intptr_t Open(AnsiString& slavePath) {
     int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0)
-        Fail(master, "posix_openpt");
-    if (::grantpt(master) != 0 || ::unlockpt(master) != 0)
-        Fail(master, "unlockpt");
+    if (master < 0) Fail(master, "posix_openpt");
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0) Fail(master, "unlockpt");
     const char* name = ::ptsname(master);
-    if (!name)
-        Fail(master, "ptsname");
+    if (!name) Fail(master, "ptsname");
     slavePath = name;
     // Raw mode from the start, so nothing is echoed or translated before the driver sets the
     // line up itself.
@@ -53,23 +49,18 @@ intptr_t Open(AnsiString& slavePath) {
 }
 
 void Close(intptr_t master) {
-    if (master >= 0)
-        ::close(static_cast<int>(master));
+    if (master >= 0) ::close(static_cast<int>(master));
 }
 
 int Read(intptr_t master, char* buffer, int size, unsigned timeoutMs) {
     int fd = static_cast<int>(master);
     int ev = posix::WaitFor(fd, POLLIN, TDeadline(timeoutMs));
-    if (ev <= 0)
-        return -1;
+    if (ev <= 0) return -1;
     for (;;) {
         ssize_t n = ::read(fd, buffer, static_cast<size_t>(size));
-        if (n > 0)
-            return static_cast<int>(n);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return (ev & POLLHUP) ? 0 : -1;
+        if (n > 0) return static_cast<int>(n);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return (ev & POLLHUP) ? 0 : -1;
         return 0;  // EIO: no slave open
     }
 }

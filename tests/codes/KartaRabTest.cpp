@@ -27,13 +27,12 @@ TEST(KartaRab, DefaultMaskPasses) {
 }
 
 TEST(KartaRab, MaskErrorsInTheirOrder) {
-    EXPECT_EQ(CheckMessage(""),
-              Ansi(u8"TKartaRab: jak mam przetwarzać karty klienta, jeśli format nie wprowadzony?"));
+    EXPECT_EQ(CheckMessage(""), Ansi(u8"TKartaRab: jak mam przetwarzać karty klienta, jeśli format nie wprowadzony?"));
     EXPECT_EQ(CheckMessage("kkyY"), Ansi(u8"TKartaRab: w formacie nie mogą występować równocześnie y i Y"));
     EXPECT_EQ(CheckMessage("kkmM"), Ansi(u8"TKartaRab: w formacie nie mogą występować równocześnie m i M"));
     EXPECT_EQ(CheckMessage("kkdD"), Ansi(u8"TKartaRab: w formacie nie mogą występować równocześnie d i D"));
-    EXPECT_EQ(CheckMessage("12x"),
-              Ansi(u8"TKartaRab: cyfra kontrolna EAN13 (literka 'x' w formacie karty) może być tylko na 13 miejscu, albo wcale"));
+    EXPECT_EQ(CheckMessage("12x"), Ansi(u8"TKartaRab: cyfra kontrolna EAN13 (literka 'x' w formacie karty) może być "
+                                        u8"tylko na 13 miejscu, albo wcale"));
     EXPECT_EQ(CheckMessage("kk k"),
               Ansi(u8"TKartaRab: niedopuszczalne znaki w formacie karty - używaj tylko 0-9 oraz skymdYMDrx"));
     EXPECT_EQ(CheckMessage("kkK"),
@@ -107,7 +106,9 @@ TEST(KartaRab, PrefixAndLevelSections) {
     card.Przedrostek = 7;
     card.PoziomRabatu = 12;
     card.KodKarty = "55";
-    EXPECT_EQ(card.Poskladaj("ssskkr9", nullptr), "007551" "9");
+    EXPECT_EQ(card.Poskladaj("ssskkr9", nullptr),
+              "007551"
+              "9");
     card.PoziomRabatu = 3;
     EXPECT_EQ(card.Poskladaj("rr0kk", nullptr), "03055");
 }

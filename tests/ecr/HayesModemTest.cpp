@@ -138,7 +138,9 @@ TEST_F(HayesModemTest, DataPathAndEscape) {
     Send("ATH\r");
     EXPECT_EQ(Answer(), "ATH\r\r\nOK\r\n");
     EXPECT_FALSE(line->IsDCDHigh());
-    EXPECT_EQ(atRegister, "abc+++" "+++x");
+    EXPECT_EQ(atRegister,
+              "abc+++"
+              "+++x");
 }
 
 TEST_F(HayesModemTest, BackOnlineAfterAnEscape) {

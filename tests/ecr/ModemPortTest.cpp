@@ -210,7 +210,8 @@ TEST_F(ModemFixture, DialTimeOutIsAnInitialisationErrorMinusOne) {
     const AnsiString error = ConnectError("123456", 30);
     EXPECT_EQ(error, T(u8"Błąd inicjalizacji modemu! (-1)"));
     // The exact Windows-1250 bytes of the message.
-    EXPECT_EQ(error, AnsiString("B\xB3\xB9" "d inicjalizacji modemu! (-1)"));
+    EXPECT_EQ(error, AnsiString("B\xB3\xB9"
+                                "d inicjalizacji modemu! (-1)"));
     EXPECT_GE(Since(start), 3000u + 30000u);
     EXPECT_TRUE(sink.MarkedOk("ATDT123456"));
     EXPECT_FALSE(port->ConnectedViaModem);
@@ -328,7 +329,10 @@ TEST_F(ModemFixture, DataReachesTheRegisterAfterConnect) {
     modem->SetDataPath([&](const AnsiString& bytes) {
         atRegister += bytes;
         if (bytes == "\x05") return AnsiString("\x06");
-        if (bytes.size() > 1 && bytes[0] == '\x02') return AnsiString("\x02" "ANSWER\x03");
+        if (bytes.size() > 1 && bytes[0] == '\x02')
+            return AnsiString(
+                "\x02"
+                "ANSWER\x03");
         return AnsiString();
     });
     Open();
@@ -340,7 +344,9 @@ TEST_F(ModemFixture, DataReachesTheRegisterAfterConnect) {
     EXPECT_EQ(port->BytesReceived, 1);
     EXPECT_EQ(c, '\x06');
 
-    const AnsiString frame = "\x02" "DATA+++MORE\x03";
+    const AnsiString frame =
+        "\x02"
+        "DATA+++MORE\x03";
     port->Transmit(frame.data(), static_cast<int>(frame.size()), true);
     AnsiString answer;
     for (;;) {
@@ -349,7 +355,9 @@ TEST_F(ModemFixture, DataReachesTheRegisterAfterConnect) {
         answer += b;
         if (b == '\x03') break;
     }
-    EXPECT_EQ(answer, "\x02" "ANSWER\x03");
+    EXPECT_EQ(answer,
+              "\x02"
+              "ANSWER\x03");
     EXPECT_EQ(atRegister, "\x05" + frame);
 
     // Nothing more: one byte read gives up after 5000 ms + 50 ms for the byte.
@@ -494,7 +502,7 @@ TEST_F(ModemFixture, TalkAndListenWithNumericAnswers) {
     Open();
     EXPECT_EQ(port->TalkAndListen("ATV0", 200), 0);
     EXPECT_FALSE(modem->Verbose());
-    EXPECT_EQ(port->TalkAndListen("AT", 200), 0);   // echo on: "AT\r0\r"
+    EXPECT_EQ(port->TalkAndListen("AT", 200), 0);  // echo on: "AT\r0\r"
     EXPECT_EQ(port->TalkAndListen("ATJ", 200), 4);
     EXPECT_EQ(port->TalkAndListen("ATE0", 200), 0);
     EXPECT_EQ(port->TalkAndListen("ATJ", 200), 4);  // "4\r"
@@ -552,10 +560,9 @@ TEST_F(ModemFixture, TalkAndListenPrefixOrder) {
         const char* reply;
         int result;
     } cases[] = {
-        {"\r\nOK\r\n", 0},          {"\r\nCONNECT 19200\r\n", 1}, {"\r\nCONNECT\r\n", 1},
-        {"\r\nCONNECT 1200/REL\r\n", 1}, {"\r\nRING\r\n", 2},      {"\r\nNO CARRIER\r\n", 3},
-        {"\r\nERROR\r\n", 4},       {"\r\nNO DIALTONE\r\n", 6},   {"\r\nBUSY\r\n", 7},
-        {"\r\nNO ANSWER\r\n", 8},   {"\r\nok\r\n", -1},            {"\r\n OK\r\n", -1},
+        {"\r\nOK\r\n", 0},       {"\r\nCONNECT 19200\r\n", 1}, {"\r\nCONNECT\r\n", 1}, {"\r\nCONNECT 1200/REL\r\n", 1},
+        {"\r\nRING\r\n", 2},     {"\r\nNO CARRIER\r\n", 3},    {"\r\nERROR\r\n", 4},   {"\r\nNO DIALTONE\r\n", 6},
+        {"\r\nBUSY\r\n", 7},     {"\r\nNO ANSWER\r\n", 8},     {"\r\nok\r\n", -1},     {"\r\n OK\r\n", -1},
         {"\r\nDELAYED\r\n", -1},
     };
     for (const auto& c : cases) {

@@ -24,9 +24,7 @@ struct TProgressCall {
 
 class TRecordingSink : public TProgressSink {
 public:
-    void MsgAdd(const AnsiString& text, LPVState state, int max) override {
-        calls.push_back({true, text, state, max});
-    }
+    void MsgAdd(const AnsiString& text, LPVState state, int max) override { calls.push_back({true, text, state, max}); }
     void MsgP(int) override {}
     void MsgS(LPVState state) override { calls.push_back({false, "", state, 0}); }
     void DodajKomunikat(int, const AnsiString&) override {}
@@ -43,8 +41,7 @@ public:
     // Whether the line added with this text was marked LPV_Ok right after.
     bool MarkedOk(const AnsiString& text) const {
         for (size_t i = 0; i + 1 < calls.size(); ++i)
-            if (calls[i].add && calls[i].text == text)
-                return !calls[i + 1].add && calls[i + 1].state == LPV_Ok;
+            if (calls[i].add && calls[i].text == text) return !calls[i + 1].add && calls[i + 1].state == LPV_Ok;
         return false;
     }
 

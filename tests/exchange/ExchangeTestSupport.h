@@ -11,9 +11,9 @@
 
 #include "tests/support/TempDir.h"
 
+#include "exchange/Receipt.h"
 #include "platform/Os.h"
 #include "platform/ProgressSink.h"
-#include "exchange/Receipt.h"
 
 namespace xtest {
 

@@ -10,8 +10,7 @@ using namespace xtest;
 
 namespace {
 
-const char* const kArchiveHeader =
-    "\r\n----------- [EKSPORT WYKONANY DNIA: 2025-03-14 12:00:00] ------------\r\n";
+const char* const kArchiveHeader = "\r\n----------- [EKSPORT WYKONANY DNIA: 2025-03-14 12:00:00] ------------\r\n";
 
 // Copies the sample export file into a scratch folder; returns its path there.
 std::string SampleExport(const std::string& name) {
@@ -186,9 +185,8 @@ TEST(ExpBuf, ReadsTheSampleFile) {
     EXPECT_EQ(k.IloscPunktow, 0);
     EXPECT_EQ(k.nr_buf, 1);
 
-    EXPECT_EQ(sink.log, (std::vector<std::string>{
-                            "add " + Ansi(u8"Wczytywanie listy towarów") + " 5 100", "s 0",
-                            "add " + Ansi(u8"Analiza listy towarów") + " 3 21", "p 21", "s 0"}));
+    EXPECT_EQ(sink.log, (std::vector<std::string>{"add " + Ansi(u8"Wczytywanie listy towarów") + " 5 100", "s 0",
+                                                  "add " + Ansi(u8"Analiza listy towarów") + " 3 21", "p 21", "s 0"}));
 }
 
 TEST(ExpBuf, ReadingArchivesTheFileWithAnExportHeader) {
@@ -347,11 +345,10 @@ TEST(ExpBuf, BadIntegersRaiseTheConversionError) {
                              "PLU;1;0;123;Mleko;250;240;260;255;23.5;1;F;0;F;F;T;;;0;DOD",
                              "PLU;1;0;123;Mleko;250;240;260;255;23;1;F;0;F;F;T;;5a;0;DOD",
                              "PLU;1;0;123;Mleko;250;240;260;255;23;1;F;0;F;F;T;;;;DOD",
-                             "PLU;99999999999;0;123;Mleko;250;240;260;255;23;1;F;0;F;F;T;;;0;DOD",
-                             "PLU", "ASS;x;Name", "KON;x", "KON;1;a;b;c;d;e;f;g;h;20250101000000000;T;0;"}) {
+                             "PLU;99999999999;0;123;Mleko;250;240;260;255;23;1;F;0;F;F;T;;;0;DOD", "PLU", "ASS;x;Name",
+                             "KON;x", "KON;1;a;b;c;d;e;f;g;h;20250101000000000;T;0;"}) {
         QxExpBuf buf(nullptr);
-        EXPECT_THROW(buf.ReadFromFile(WriteExport("exp_conv", std::string(line) + "\r\n"), false, -1),
-                     EConvertError)
+        EXPECT_THROW(buf.ReadFromFile(WriteExport("exp_conv", std::string(line) + "\r\n"), false, -1), EConvertError)
             << line;
     }
 }
@@ -361,12 +358,16 @@ TEST(ExpBuf, CardExpiryDateThatCannotBeReadStaysUnset) {
     const struct {
         const char* date;
         double value;
-    } cases[] = {{"20270331000000000", TdtTools(2027, 3, 31).Value()}, {"20270331", TdtTools(2027, 3, 31).Value()},
-                 {"", 0}, {"2025", 0}, {"abc", 0}, {"20250231000000000", 0}};
+    } cases[] = {{"20270331000000000", TdtTools(2027, 3, 31).Value()},
+                 {"20270331", TdtTools(2027, 3, 31).Value()},
+                 {"", 0},
+                 {"2025", 0},
+                 {"abc", 0},
+                 {"20250231000000000", 0}};
     for (const auto& c : cases) {
         QxExpBuf buf(nullptr);
-        buf.ReadFromFile(WriteExport("exp_kon_date", std::string("KONA;1;a;b;c;d;e;f;g;h;") + c.date +
-                                                         ";T;0;0\r\n" + kPluLine + "\r\n"),
+        buf.ReadFromFile(WriteExport("exp_kon_date", std::string("KONA;1;a;b;c;d;e;f;g;h;") + c.date + ";T;0;0\r\n" +
+                                                         kPluLine + "\r\n"),
                          false, -1);
         ASSERT_EQ(buf.il_kontr, 1) << c.date;
         EXPECT_EQ(buf.il_rec, 1) << c.date;
@@ -413,8 +414,8 @@ TEST(ExpBuf, ReadingStopsAtTheBadLineAndKeepsEarlierRecords) {
     ClockGuard clock;
     RecordingSink sink;
     QxExpBuf buf(&sink);
-    const std::string content = std::string(kPluLine) + "\r\nPLU;2;0;9;B;1;1;1;1;23;1;F;0;F;F;T;;;0;dod\r\n" +
-                                kPluLine + "\r\n";
+    const std::string content =
+        std::string(kPluLine) + "\r\nPLU;2;0;9;B;1;1;1;1;23;1;F;0;F;F;T;;;0;dod\r\n" + kPluLine + "\r\n";
     EXPECT_THROW(buf.ReadFromFile(WriteExport("exp_stop", content), false, -1), Exception);
     EXPECT_EQ(buf.il_rec, 1);
     EXPECT_EQ(sink.log.back(), "s 1");
@@ -434,7 +435,8 @@ TEST(ExpBuf, CommentsUnknownAndShortLinesAreSkipped) {
 TEST(ExpBuf, VatLines) {
     ClockGuard clock;
     QxExpBuf buf(nullptr);
-    buf.ReadFromFile(WriteExport("exp_vat", "VAT;23\r\nVAT;-1\r\nVAT;8;800\r\nVAT;zw\r\nVAT;5;\r\nVAT;7;;\r\n"), false, -1);
+    buf.ReadFromFile(WriteExport("exp_vat", "VAT;23\r\nVAT;-1\r\nVAT;8;800\r\nVAT;zw\r\nVAT;5;\r\nVAT;7;;\r\n"), false,
+                     -1);
     EXPECT_EQ(buf.stawki, (std::vector<AnsiString>{"23", "-1", "8", "zw", "5", "7"}));
     EXPECT_EQ(buf.stawkiPrec, (std::vector<AnsiString>{"2300", "-1", "800", "0", "500", ""}));
 }
@@ -620,10 +622,8 @@ TEST(ExpBuf, FindRecSearchesTheSortedRange) {
 TEST(ExpBuf, FindRecSortsOnFirstUse) {
     QxExpBuf buf(nullptr);
     const char* codes[] = {"9", "10", "B", "a", "A", "", "09"};
-    for (int i = 0; i < 7; ++i)
-        AddHost(buf, i + 1, codes[i], stDod);
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(buf.FindRec(codes[i], 7), i) << codes[i];
+    for (int i = 0; i < 7; ++i) AddHost(buf, i + 1, codes[i], stDod);
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(buf.FindRec(codes[i], 7), i) << codes[i];
     EXPECT_EQ(buf.FindRec("b", 7), -1);
 }
 
@@ -736,23 +736,24 @@ TEST(ExpBuf, CustomersBecomeDiscountCardGoods) {
     EXPECT_EQ(r.cena, 0);
     EXPECT_EQ(debug,
               "----------- [DEBUG KONWERSJI DANYCH KONTRAHENTA NA KOD KARTY RABATOWEJ] ------------\r\n"
-              " 0(przedrostek) + 2027-03-31" + Ansi(u8"(termin ważn.) + ") +
-                  "5(poziom rab.) +           123(kod karty) ---> 99kkkkkkymmrx (format)\r\n" +
-                  std::string(92, ' ') + "9900012370355 (kod po konwersji)\r\n"
-              " 0(przedrostek) + 2025-01-01" + Ansi(u8"(termin ważn.) + ") +
-                  "0(poziom rab.) +              (kod karty) ---> 99kkkkkkymmrx (format)\r\n" +
-                  std::string(92, ' ') + "9900000050108 (kod po konwersji)\r\n");
-    EXPECT_EQ(sink.log, (std::vector<std::string>{
-                            "add " + Ansi(u8"Przygotowanie kart stałego klienta...") + " 4 100", "p 0", "s 0"}));
+              " 0(przedrostek) + 2027-03-31" +
+                  Ansi(u8"(termin ważn.) + ") +
+                  "5(poziom rab.) +           123(kod karty) ---> 99kkkkkkymmrx (format)\r\n" + std::string(92, ' ') +
+                  "9900012370355 (kod po konwersji)\r\n"
+                  " 0(przedrostek) + 2025-01-01" +
+                  Ansi(u8"(termin ważn.) + ") +
+                  "0(poziom rab.) +              (kod karty) ---> 99kkkkkkymmrx (format)\r\n" + std::string(92, ' ') +
+                  "9900000050108 (kod po konwersji)\r\n");
+    EXPECT_EQ(sink.log, (std::vector<std::string>{"add " + Ansi(u8"Przygotowanie kart stałego klienta...") + " 4 100",
+                                                  "p 0", "s 0"}));
 }
 
 TEST(ExpBuf, CustomersWithoutVatOrUnitRaise) {
     ClockGuard clock;
     AnsiString debug;
     QxExpBuf noVat(nullptr);
-    noVat.ReadFromFile(WriteExport("exp_kontr_novat",
-                                   "JM;1;0;szt\r\nKON;1;a;b;c;d;e;f;g;1;20250101000000000;T;0;0;0\r\n"),
-                       false, -1);
+    noVat.ReadFromFile(
+        WriteExport("exp_kontr_novat", "JM;1;0;szt\r\nKON;1;a;b;c;d;e;f;g;1;20250101000000000;T;0;0;0\r\n"), false, -1);
     try {
         noVat.UtworzTowaryZKontrahentow(0, "99kkkkkkymmrx", debug);
         FAIL();
@@ -760,8 +761,7 @@ TEST(ExpBuf, CustomersWithoutVatOrUnitRaise) {
         EXPECT_EQ(e.Message(), Ansi(u8"Konwersja kontrahentów na towary - błąd stawki VAT"));
     }
     QxExpBuf noUnit(nullptr);
-    noUnit.ReadFromFile(WriteExport("exp_kontr_nojm",
-                                    "VAT;23\r\nKON;1;a;b;c;d;e;f;g;1;20250101000000000;T;0;0;0\r\n"),
+    noUnit.ReadFromFile(WriteExport("exp_kontr_nojm", "VAT;23\r\nKON;1;a;b;c;d;e;f;g;1;20250101000000000;T;0;0;0\r\n"),
                         false, -1);
     EXPECT_THROW(noUnit.UtworzTowaryZKontrahentow(0, "99kkkkkkymmrx", debug), Exception);
     QxExpBuf badMask(nullptr);

@@ -13,9 +13,7 @@ namespace {
 
 const double kSalesDay = TdtTools(2025, 3, 14).Value();
 
-double At(int hour, int minute) {
-    return TdtTools(2025, 3, 14, hour, minute).Value();
-}
+double At(int hour, int minute) { return TdtTools(2025, 3, 14, hour, minute).Value(); }
 
 std::string SaveToText(QxImpBuf& buf, const std::string& name, bool stripZeros) {
     const std::string path = ScratchDir(name) + "kasa.imp";
@@ -242,10 +240,8 @@ TEST(ImpBuf, CurrencyEntriesMergeByName) {
     buf.Kas_AddWaluta("A;B", 1, 1, 1);
     buf.Kas_AddWaluta("A;B", 0, 1, 1);
     ASSERT_EQ(buf.kas_wal.size(), 3u);
-    EXPECT_EQ(buf.kas_wal[1],
-              "KAS_WAL2_NAZWA;\r\nKAS_WAL2_KURS;1\r\nKAS_WAL2_STAN;2\r\nKAS_WAL2_BILANS;2\r\n");
-    EXPECT_EQ(buf.kas_wal[2],
-              "KAS_WAL3_NAZWA;A;B\r\nKAS_WAL3_KURS;1\r\nKAS_WAL3_STAN;2\r\nKAS_WAL3_BILANS;2\r\n");
+    EXPECT_EQ(buf.kas_wal[1], "KAS_WAL2_NAZWA;\r\nKAS_WAL2_KURS;1\r\nKAS_WAL2_STAN;2\r\nKAS_WAL2_BILANS;2\r\n");
+    EXPECT_EQ(buf.kas_wal[2], "KAS_WAL3_NAZWA;A;B\r\nKAS_WAL3_KURS;1\r\nKAS_WAL3_STAN;2\r\nKAS_WAL3_BILANS;2\r\n");
 }
 
 TEST(ImpBuf, StoredCurrencyValuesAreWholeAfterEveryUpdate) {
@@ -286,11 +282,9 @@ TEST(ImpBuf, AddPluAlwaysAppendsAddToPluMergesByCodeAndIdentifier) {
 
 TEST(ImpBuf, ManyCodesInAnyOrderAreFoundAndMerged) {
     QxImpBuf buf;
-    for (int k = 0; k < 2000; ++k)
-        buf.AddToPlu(IntToStr((k * 7919) % 1000), 1000, 1, k % 2 ? id_barcode : id_plu);
+    for (int k = 0; k < 2000; ++k) buf.AddToPlu(IntToStr((k * 7919) % 1000), 1000, 1, k % 2 ? id_barcode : id_plu);
     EXPECT_EQ(buf.CountPlu(), 1000);
-    for (int k = 0; k < 1000; ++k)
-        ASSERT_GE(buf.FindRec(IntToStr(k)), 0) << k;
+    for (int k = 0; k < 1000; ++k) ASSERT_GE(buf.FindRec(IntToStr(k)), 0) << k;
 }
 
 TEST(ImpBuf, ClearEmptiesLinesButKeepsReceiptsParametersAndFlags) {
@@ -369,7 +363,8 @@ TEST(ImpBuf, ValuesRoundingToZeroFromBelowAreWrittenAsZero) {
         const std::string file = SaveToText(buf, "imp_zero", false);
         const std::string& t = c.text;
         EXPECT_EQ(GoodsSection(file), "PLU;1;;1000;" + t + "\r\n") << c.value;
-        for (const std::string& line : {"WPLATY;" + t, "KAS_STANKASY;" + t, "KAS_WAL1_STAN;" + t, "KAS_WAL1_BILANS;" + t})
+        for (const std::string& line :
+             {"WPLATY;" + t, "KAS_STANKASY;" + t, "KAS_WAL1_STAN;" + t, "KAS_WAL1_BILANS;" + t})
             EXPECT_NE(file.find("\r\n" + line + "\r\n"), std::string::npos) << c.value << " " << line;
         EXPECT_EQ(file.find("\r\nGODZ;8;" + t + ";0;0\r\n") != std::string::npos, c.hourly) << c.value;
         EXPECT_EQ(buf.paragony, "PAR;1;;" + t + ";" + t + ";" + t + ";P;20250314000000000;;\r\n") << c.value;
@@ -470,8 +465,7 @@ TEST(ImpBuf, WriterYieldsAfterEveryMeasuredBatch) {
     SteppingClock clock(45730.5, 1e-7);
     SetClock(&clock);
     QxImpBuf buf;
-    for (int k = 0; k < 100; ++k)
-        buf.AddPlu(IntToStr(k), k % 3 ? 1000 : 0, 1, id_plu);
+    for (int k = 0; k < 100; ++k) buf.AddPlu(IntToStr(k), k % 3 ? 1000 : 0, 1, id_plu);
     const std::string text = SaveToText(buf, "imp_yield", false);
     SetClock(nullptr);
     EXPECT_EQ(clock.sleeps, 7);

@@ -20,8 +20,9 @@ public:
 
     void SetNumDone(int n) override { done.push_back(n); }
     int SortCompare(int i, int j) override {
-        return items.at(static_cast<size_t>(i)) < items.at(static_cast<size_t>(j)) ? -1
-               : items.at(static_cast<size_t>(i)) > items.at(static_cast<size_t>(j)) ? 1 : 0;
+        return items.at(static_cast<size_t>(i)) < items.at(static_cast<size_t>(j))   ? -1
+               : items.at(static_cast<size_t>(i)) > items.at(static_cast<size_t>(j)) ? 1
+                                                                                     : 0;
     }
     int ExChange(int i, int j) override {
         exchanges.emplace_back(i, j);
@@ -56,8 +57,7 @@ TEST(LQuickSort, SortsRandomDataWithDuplicates) {
     std::mt19937 rng(7);
     for (int n : {2, 3, 10, 100, 1000}) {
         IntSort s;
-        for (int k = 0; k < n; ++k)
-            s.items.push_back(static_cast<int>(rng() % 50));
+        for (int k = 0; k < n; ++k) s.items.push_back(static_cast<int>(rng() % 50));
         std::vector<int> expected = s.items;
         std::sort(expected.begin(), expected.end());
         s.Sort(0, n - 1);

@@ -10,12 +10,9 @@ using namespace xtest;
 
 namespace {
 
-double At(int hour, int minute, int second = 0) {
-    return TdtTools(2025, 3, 14, hour, minute, second).Value();
-}
+double At(int hour, int minute, int second = 0) { return TdtTools(2025, 3, 14, hour, minute, second).Value(); }
 
-QVRPosition* Position(int plu, const char* code, int qty, long long value, int discount, int receipt,
-                      double when) {
+QVRPosition* Position(int plu, const char* code, int qty, long long value, int discount, int receipt, double when) {
     auto* p = new QVRPosition;
     p->Fplu = plu;
     p->Fkod = code;
@@ -113,8 +110,7 @@ TEST(Receipt, OnlyTheLastOfThreePaymentsCloses) {
     par.FnrPar = 3;
     par.FnrTrans = 4;
     par.Fdata_czas = At(12, 0);
-    for (int k = 0; k < 3; ++k)
-        par + Payment(k, 100 + k, 100, At(12, 0));
+    for (int k = 0; k < 3; ++k) par + Payment(k, 100 + k, 100, At(12, 0));
     const std::string block = WriteBlock(par, "receipt_three");
     EXPECT_EQ(block,
               "\r\n[Paragon nr 3]\r\nKSK;4;3;0;3;;;;;20250314120000000;0;-1\r\n"
@@ -161,13 +157,11 @@ TEST(Receipt, TwoHundredFiftyPositionsPauseTwice) {
     ClockGuard clock;
     QVRParagon par;
     par.FwoDetails = false;
-    for (int k = 0; k < 250; ++k)
-        par + Position(k, "", 1000, 1, 0, 1, At(10, 0));
+    for (int k = 0; k < 250; ++k) par + Position(k, "", 1000, 1, 0, 1, At(10, 0));
     const uint32_t before = clock.Get().GetTickCount();
     const std::string block = WriteBlock(par, "receipt_pause");
     EXPECT_EQ(clock.Get().GetTickCount() - before, 200u);
     size_t lines = 0;
-    for (char c : block)
-        lines += c == '\n';
+    for (char c : block) lines += c == '\n';
     EXPECT_EQ(lines, 3u + 250u);
 }

@@ -17,10 +17,13 @@ protected:
         host->exchangeDirectory = tmp.Dir();
         std::filesystem::create_directories(tmp.Path() / "EDI");
         // The defaults a host stores for a new register, file medium.
-        host->params = {{"NovitusECRPort", "PLIK"},          {"NovitusECRDedbug", "0"},
-                        {"NovitusECRIpTimeout", "15"},       {"NovitusECRReceipts", "2"},
+        host->params = {{"NovitusECRPort", "PLIK"},
+                        {"NovitusECRDedbug", "0"},
+                        {"NovitusECRIpTimeout", "15"},
+                        {"NovitusECRReceipts", "2"},
                         {"NovitusECRCardParseMask", "99kkkkkkymmrx"},
-                        {"NovitusECREdiFolder", tmp.File("EDI")}, {"NovitusECRIdControl", "1"}};
+                        {"NovitusECREdiFolder", tmp.File("EDI")},
+                        {"NovitusECRIdControl", "1"}};
     }
     void TearDown() override { host.reset(); }
 

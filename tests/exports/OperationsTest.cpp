@@ -103,8 +103,10 @@ TEST_F(Operations, InvalidCardMaskStopsBeforeAnyExchange) {
     host->Operation(-1, 0);
     const auto errors = Texts(2);
     ASSERT_EQ(errors.size(), 2u);
-    EXPECT_EQ(errors[1], "TKartaRab: cyfra kontrolna EAN13 (literka 'x' w formacie karty) mo\xBF" "e by\xE6 tylko na 13 "
-                         "miejscu, albo wcale");
+    EXPECT_EQ(errors[1],
+              "TKartaRab: cyfra kontrolna EAN13 (literka 'x' w formacie karty) mo\xBF"
+              "e by\xE6 tylko na 13 "
+              "miejscu, albo wcale");
 }
 
 TEST_F(Operations, EdiFolderIsCreatedWhenMissing) {
@@ -119,7 +121,8 @@ TEST_F(Operations, LogFileIsStartedEvenForAnUnsupportedCode) {
     host->params["NovitusECRDedbug"] = "1";
     host->Operation(-9, 0);
     std::vector<std::string> logs;
-    for (const auto& e : std::filesystem::directory_iterator(tmp.Path() / "log")) logs.push_back(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(tmp.Path() / "log"))
+        logs.push_back(e.path().filename().string());
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_EQ(logs[0].substr(0, 7), "REPORT ");
     EXPECT_EQ(logs[0].size(), std::string("REPORT 2026.12.09 05.32.00.TXT").size());

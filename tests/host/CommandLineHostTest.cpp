@@ -20,7 +20,9 @@ TEST(MessageView, ValueColumnIsAlignedAndTextsAreUtf8) {
     EXPECT_EQ(wide, u8"Zamykanie połączenia" + AnsiString(56 - 20, ' ') + "OK");
     EXPECT_EQ(TMessageView::Render({2, "Niezgodny numer urz\xB9\x64zenia!"}), u8"[BŁĄD] Niezgodny numer urządzenia!");
     EXPECT_EQ(TMessageView::Render({1, "x"}), "[UWAGA] x");
-    EXPECT_EQ(TMessageView::Render({0, AnsiString(70, 'a') + "\x01" "5 %"}), AnsiString(70, 'a') + " 5 %");
+    EXPECT_EQ(TMessageView::Render({0, AnsiString(70, 'a') + "\x01"
+                                                             "5 %"}),
+              AnsiString(70, 'a') + " 5 %");
 }
 
 TEST(MessageView, WithoutATerminalEachLineIsWrittenOnceInItsFinalState) {
@@ -29,8 +31,14 @@ TEST(MessageView, WithoutATerminalEachLineIsWrittenOnceInItsFinalState) {
     ASSERT_NE(out, nullptr);
     {
         TMessageView view(out, false);
-        view.Show({0, "Krok:\x01" "0 %"}, false);
-        view.Show({0, "Krok:\x01" "50 %"}, true);
+        view.Show({0,
+                   "Krok:\x01"
+                   "0 %"},
+                  false);
+        view.Show({0,
+                   "Krok:\x01"
+                   "50 %"},
+                  true);
         view.Show({0, "Krok\x01OK"}, true);
         view.Show({0, "Nastepny"}, false);
         view.Finish();
@@ -55,8 +63,8 @@ TEST(ParamStore, ValuesLastBetweenRuns) {
 
 #ifndef _WIN32
 int RunHost(const TempDir& tmp, const AnsiString& args, AnsiString* output = nullptr) {
-    const AnsiString cmd = "cd '" + tmp.Dir() + "' && timeout 60 '" + AnsiString(VELKORA_BIN_DIR) +
-                           "/velkora-host' " + args + " > out.txt 2>&1";
+    const AnsiString cmd = "cd '" + tmp.Dir() + "' && timeout 60 '" + AnsiString(VELKORA_BIN_DIR) + "/velkora-host' " +
+                           args + " > out.txt 2>&1";
     const int status = std::system(cmd.c_str());
     if (output) *output = ReadAll(tmp.File("out.txt"));
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -245,8 +245,7 @@ TEST(Channel, DroppedConnection) {
 
 TEST(Channel, RegisterThatNeverEndsASingleRead) {
     TLinkRig rig(TMediumKind::Tcp);
-    for (int i = 0; i < 30; ++i)
-        rig.state->AddRecord("L", Format("date %d", i));
+    for (int i = 0; i < 30; ++i) rig.state->AddRecord("L", Format("date %d", i));
     rig.transfers.maxSinglePackets = 10;
     EXPECT_EQ(ErrorOf([&] { rig.transfers.ReadPacketSingle("L", rm_notresetting, -1, -1); }),
               Msg(u8"Błąd komunikacji"));
@@ -340,8 +339,7 @@ TEST(Channel, TcpWithoutAnAddressFails) {
 // of "ecrsim --pty --register sim/demo-register.txt"): VELKORA_LINK_SERIAL=COM7.
 TEST(Channel, SystemSerialPortWhenConfigured) {
     const char* port = std::getenv("VELKORA_LINK_SERIAL");
-    if (!port || !*port)
-        GTEST_SKIP() << "VELKORA_LINK_SERIAL not set";
+    if (!port || !*port) GTEST_SKIP() << "VELKORA_LINK_SERIAL not set";
     TTestSink sink;
     TLTools tools;
     TEcrChannel ch(&sink, tools);

@@ -9,7 +9,10 @@ const AnsiString kBlank18(18, ' ');
 }  // namespace
 
 TEST(Frame, FrameOfAbc) {
-    EXPECT_EQ(TEcrLink::CreatePacket("abc"), AnsiString("\x02" "abc" "\x03" "0131"));
+    EXPECT_EQ(TEcrLink::CreatePacket("abc"), AnsiString("\x02"
+                                                        "abc"
+                                                        "\x03"
+                                                        "0131"));
     EXPECT_EQ(TEcrLink::CalculateBCC("abc\x03", 4), 0x0131);
 }
 
@@ -25,8 +28,7 @@ TEST(Frame, BlockCheckShiftsByPositionModuloNine) {
 
 TEST(Frame, DriverAndRegisterAgreeOnTheCheck) {
     AnsiString data;
-    for (int i = 0; i < 700; ++i)
-        data += static_cast<char>((i * 37 + 11) & 0xFF);
+    for (int i = 0; i < 700; ++i) data += static_cast<char>((i * 37 + 11) & 0xFF);
     AnsiString body = data + '\x03';
     EXPECT_EQ(TEcrLink::CalculateBCC(body.data(), static_cast<int>(body.size())),
               TRegisterSim::BlockCheck(body.data(), body.size()));
@@ -75,8 +77,7 @@ TEST(Errors, UnlistedCodesGetTheUnknownText) {
         ENativeException e(static_cast<unsigned char>(code), nullptr);
         AnsiString hex = Format("%02X", code);
         EXPECT_EQ(AnsiString(e.what()),
-                  "0x" + hex + " " +
-                      Ansi(u8"nieznany numer błędu (0x") + hex +
+                  "0x" + hex + " " + Ansi(u8"nieznany numer błędu (0x") + hex +
                       Ansi(u8") przysłany przez kasę (zobacz do instrukcji protokołu komunikacji kasy)"))
             << code;
     }
@@ -100,8 +101,7 @@ TEST(Errors, EveryListedCodeHasItsText) {
     int listed = 0;
     AnsiString unknownPrefix = Ansi(u8"nieznany numer błędu");
     for (int code = 0; code < 256; ++code)
-        if (!StartsWith(ENativeException::CodeText(static_cast<unsigned char>(code), nullptr), unknownPrefix))
-            ++listed;
+        if (!StartsWith(ENativeException::CodeText(static_cast<unsigned char>(code), nullptr), unknownPrefix)) ++listed;
     EXPECT_EQ(listed, 48);
 }
 

@@ -36,8 +36,7 @@ public:
     void MsgAdd(const AnsiString& text, LPVState state, int) override { lines.push_back({text, state}); }
     void MsgP(int) override {}
     void MsgS(LPVState state) override {
-        if (!lines.empty())
-            lines.back().state = state;
+        if (!lines.empty()) lines.back().state = state;
     }
     void DodajKomunikat(int, const AnsiString&) override {}
     bool CzyPrzerwac() override { return abort; }
@@ -63,8 +62,7 @@ inline AnsiString ReadWholeFile(const AnsiString& path) {
 inline AnsiString TempPath(const AnsiString& name) {
     const char* dir = std::getenv("TMPDIR");
 #ifdef _WIN32
-    if (!dir)
-        dir = std::getenv("TEMP");
+    if (!dir) dir = std::getenv("TEMP");
     AnsiString base = dir ? dir : ".";
     return base + "\\" + name;
 #else
@@ -76,8 +74,12 @@ inline AnsiString TempPath(const AnsiString& name) {
 class TLinkRig {
 public:
     explicit TLinkRig(TMediumKind medium, bool open = true)
-        : medium(medium), state(std::make_shared<TRegisterState>()), sim(state), channel(&sink, tools),
-          link(channel), transfers(link) {
+        : medium(medium),
+          state(std::make_shared<TRegisterState>()),
+          sim(state),
+          channel(&sink, tools),
+          link(channel),
+          transfers(link) {
         if (medium == TMediumKind::Tcp) {
             server = std::make_unique<TSimTcpServer>(sim, 0);
             server->Start();
@@ -93,8 +95,7 @@ public:
             // Short line time-outs keep the tests quick: a one-byte read gives up after 250 ms.
             channel.cfg.serialTimeouts = TSerialTimeouts{150, 0, 250, 10, 2000};
         }
-        if (open)
-            channel.OpenPort();
+        if (open) channel.OpenPort();
     }
 
     ~TLinkRig() {
@@ -102,10 +103,8 @@ public:
             channel.ClosePort();
         } catch (...) {
         }
-        if (server)
-            server->Stop();
-        if (pty)
-            pty->Stop();
+        if (server) server->Stop();
+        if (pty) pty->Stop();
     }
 
     // Writes the communication log to a fresh file.
@@ -125,8 +124,7 @@ public:
         for (;;) {
             bool eot = false;
             AnsiString p = link.ReadPacketNext(eot);
-            if (eot)
-                return packets;
+            if (eot) return packets;
             packets.push_back(p);
         }
     }
@@ -134,8 +132,7 @@ public:
     // A whole write transfer.
     void WriteAll(const AnsiString& id, const std::vector<AnsiString>& records) {
         transfers.BeginWrite(id);
-        for (const AnsiString& r : records)
-            link.SendPacket(r);
+        for (const AnsiString& r : records) link.SendPacket(r);
         link.ResetCommunication();
     }
 
@@ -159,7 +156,6 @@ inline AnsiString Packet(const AnsiString& data, char terminator = 0x03) {
 
 inline int CountOf(const AnsiString& text, const AnsiString& what) {
     int n = 0;
-    for (size_t at = text.find(what); at != AnsiString::npos; at = text.find(what, at + what.size()))
-        ++n;
+    for (size_t at = text.find(what); at != AnsiString::npos; at = text.find(what, at + what.size())) ++n;
     return n;
 }

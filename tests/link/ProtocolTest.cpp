@@ -47,8 +47,7 @@ TEST_P(LinkTest, SinglePacketReadOfNothingFails) {
 
 TEST_P(LinkTest, ReadTransferWithRangeAndReset) {
     rig->state->File("k#00").ranged = true;
-    for (int n = 10; n < 20; ++n)
-        rig->state->AddRecord("k#00", Format("receipt %d", n), n);
+    for (int n = 10; n < 20; ++n) rig->state->AddRecord("k#00", Format("receipt %d", n), n);
     auto packets = rig->ReadAll("k#00", rm_notresetting, 12, 14);
     ASSERT_EQ(packets.size(), 3u);
     EXPECT_EQ(packets[0], Packet("receipt 12"));
@@ -70,8 +69,7 @@ TEST_P(LinkTest, ResettingReadOfCountersClearsThem) {
 
 TEST_P(LinkTest, WriteTransferStoresEveryRecord) {
     std::vector<AnsiString> records;
-    for (int i = 0; i < 20; ++i)
-        records.push_back(Format("PLU%05d  goods name  @ \t %d", i, i * 7));
+    for (int i = 0; i < 20; ++i) records.push_back(Format("PLU%05d  goods name  @ \t %d", i, i * 7));
     rig->WriteAll("I#00", records);
     EXPECT_EQ(rig->sim.Written("I#00"), records);
     EXPECT_EQ(rig->sim.StartPackets()[0], "SI#001" + AnsiString(36, '0'));
@@ -265,8 +263,7 @@ TEST_P(LinkTest, EtbAndLowerCaseCheckAccepted) {
     rig->state->AddRecord("w", "fiscal report");
     rig->sim.AddFault("etb,frame=1");
     rig->sim.AddFault("lowerhex,frame=1");
-    EXPECT_EQ(rig->ReadAll("w", rm_notresetting, -1, -1),
-              std::vector<AnsiString>{Packet("fiscal report", '\x17')});
+    EXPECT_EQ(rig->ReadAll("w", rm_notresetting, -1, -1), std::vector<AnsiString>{Packet("fiscal report", '\x17')});
     EXPECT_EQ(rig->sim.FaultsFired(), (std::vector<int>{1, 1}));
 }
 
@@ -298,8 +295,7 @@ TEST_P(LinkTest, SilenceInsteadOfAFrame) {
 }
 
 TEST_P(LinkTest, EotInTheMiddleOfAReadEndsIt) {
-    for (int i = 0; i < 5; ++i)
-        rig->state->AddRecord("U", Format("counter %d", i));
+    for (int i = 0; i < 5; ++i) rig->state->AddRecord("U", Format("counter %d", i));
     rig->sim.AddFault("eot,frame=3");
     EXPECT_EQ(rig->ReadAll("U", rm_resetting, -1, -1).size(), 2u);
     EXPECT_EQ(rig->sim.Records("U").size(), 5u);  // not consumed: the transfer did not finish

@@ -15,15 +15,16 @@ AnsiString DemoFile() {
 
 TEST(RegisterFile, LoadsFilesRecordsNumbersAndRules) {
     TRegisterState s;
-    s.Load("# comment\n"
-           "reset 1 U\r\n"
-           "file k#00 ranged\n"
-           "number 100\n"
-           "record first  \n"
-           "record with\\x02stx and \\\\ backslash\n"
-           "file $#01\n"
-           "error 13\n"
-           "file i reset\n");
+    s.Load(
+        "# comment\n"
+        "reset 1 U\r\n"
+        "file k#00 ranged\n"
+        "number 100\n"
+        "record first  \n"
+        "record with\\x02stx and \\\\ backslash\n"
+        "file $#01\n"
+        "error 13\n"
+        "file i reset\n");
     const TSimFile* k = s.FindFile("k#00");
     ASSERT_NE(k, nullptr);
     EXPECT_TRUE(k->ranged);
@@ -57,11 +58,11 @@ TEST(RegisterFile, DemoRegister) {
     ASSERT_EQ(p.size(), 1u);
     AnsiString packet = Packet(p[0]);
     EXPECT_GE(packet.size(), 60u);
-    EXPECT_EQ(SubString(packet, 4, 1), "1");                       // fiscal
-    EXPECT_EQ(Trim(SubString(packet, 5, 10)), "131072");           // free space
-    EXPECT_EQ(Trim(SubString(packet, 15, 10)), "101");             // oldest receipt
-    EXPECT_EQ(Trim(SubString(packet, 25, 10)), "248");             // youngest receipt
-    EXPECT_EQ(Trim(SubString(packet, 35, 10)), "VKA1200345");      // device name
+    EXPECT_EQ(SubString(packet, 4, 1), "1");                   // fiscal
+    EXPECT_EQ(Trim(SubString(packet, 5, 10)), "131072");       // free space
+    EXPECT_EQ(Trim(SubString(packet, 15, 10)), "101");         // oldest receipt
+    EXPECT_EQ(Trim(SubString(packet, 25, 10)), "248");         // youngest receipt
+    EXPECT_EQ(Trim(SubString(packet, 35, 10)), "VKA1200345");  // device name
     EXPECT_EQ(SubString(packet, 45, 4), "0310");
     EXPECT_EQ(SubString(packet, 49, 4), "0205");
     EXPECT_EQ(Trim(SubString(packet, 53, 5)), "TH-58");
@@ -122,8 +123,7 @@ TEST(SimEngine, ErrorReportCarriesTheCode) {
 TEST(SimEngine, BadInputNeverBreaksIt) {
     TRegisterSim sim;
     AnsiString noise;
-    for (int i = 0; i < 20000; ++i)
-        noise += static_cast<char>((i * 131 + 7) & 0xFF);
+    for (int i = 0; i < 20000; ++i) noise += static_cast<char>((i * 131 + 7) & 0xFF);
     sim.OnBytes(noise.data(), noise.size());
     AnsiString huge = "\x02" + AnsiString(10000, 'A') + "\x03" + "0000";
     sim.OnConnect();
@@ -137,17 +137,16 @@ TEST(SimEngine, BadInputNeverBreaksIt) {
 namespace {
 bool EcrsimBuilt() {
     std::FILE* f = std::fopen((AnsiString(VELKORA_BIN_DIR) + "/ecrsim").c_str(), "rb");
-    if (f)
-        std::fclose(f);
+    if (f) std::fclose(f);
     return f != nullptr;
 }
 }  // namespace
 
 TEST(EcrsimProgram, ServesOneSessionOverTcp) {
-    if (!EcrsimBuilt())
-        GTEST_SKIP() << "ecrsim not built";
+    if (!EcrsimBuilt()) GTEST_SKIP() << "ecrsim not built";
     // A failed assertion skips pclose: the time limit keeps the simulator from outliving the test.
-    AnsiString cmd = "timeout 60 " + AnsiString(VELKORA_BIN_DIR) + "/ecrsim --tcp 0 --once --register '" + DemoFile() + "'";
+    AnsiString cmd =
+        "timeout 60 " + AnsiString(VELKORA_BIN_DIR) + "/ecrsim --tcp 0 --once --register '" + DemoFile() + "'";
     FILE* p = popen(cmd.c_str(), "r");
     ASSERT_NE(p, nullptr);
     char line[64] = {0};
@@ -174,8 +173,7 @@ TEST(EcrsimProgram, ServesOneSessionOverTcp) {
 }
 
 TEST(EcrsimProgram, ServesAPseudoTerminal) {
-    if (!EcrsimBuilt())
-        GTEST_SKIP() << "ecrsim not built";
+    if (!EcrsimBuilt()) GTEST_SKIP() << "ecrsim not built";
     // A failed assertion skips pclose: the time limit keeps the simulator from outliving the test.
     AnsiString cmd = "timeout 60 " + AnsiString(VELKORA_BIN_DIR) + "/ecrsim --pty --once --register '" + DemoFile() +
                      "' --fault nak,at=start";

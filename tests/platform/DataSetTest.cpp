@@ -114,8 +114,10 @@ TEST_F(GoodsDataSet, DeleteRemovesTheCurrentRecordAndTheNextOneFollows) {
 TEST_F(GoodsDataSet, DeletingWhileWalking) {
     for (const char* code : {"x1", "keep", "x2", "x3", "keep2"}) AppendCode(code);
     for (data.First(); !data.Eof();) {
-        if (data.FieldByName("Kod")->GetAsString()[0] == 'x') data.Delete();
-        else data.Next();
+        if (data.FieldByName("Kod")->GetAsString()[0] == 'x')
+            data.Delete();
+        else
+            data.Next();
     }
     EXPECT_EQ(Codes(), (std::vector<AnsiString>{"keep", "keep2"}));
 }
@@ -218,8 +220,8 @@ TEST_F(GoodsDataSet, ExtendedFieldWritesTheShortestText) {
     EXPECT_EQ(text(0), "0");
     EXPECT_EQ(text(12.5L), "12.5");
     EXPECT_EQ(text(-0.25L), "-0.25");
-    EXPECT_EQ(text(0.1), "0.1");    // a double's 0.1
-    EXPECT_EQ(text(0.1L), "0.1");   // an extended 0.1
+    EXPECT_EQ(text(0.1), "0.1");   // a double's 0.1
+    EXPECT_EQ(text(0.1L), "0.1");  // an extended 0.1
     EXPECT_EQ(text(1.0L / 3), "0.33333333333333333334");
     EXPECT_EQ(text(1e12L), "1000000000000");
     EXPECT_EQ(text(123456789012345678.0L), "123456789012345678");

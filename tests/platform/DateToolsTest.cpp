@@ -182,9 +182,9 @@ TEST(DateText, UnreadableTextRaisesAndKeepsTheValue) {
         {TdtTools::fmtDateTimeCompressed, "2024030517"},
         {TdtTools::fmtDateTimeCompressed, "202403051745120"},
         {TdtTools::fmtDateTimeCompressed, "2024O305"},
-        {TdtTools::fmtDateTimeCompressed, "20240230"},          // 30 February
+        {TdtTools::fmtDateTimeCompressed, "20240230"},           // 30 February
         {TdtTools::fmtDateTimeCompressed, "20240305246000000"},  // hour 24
-        {TdtTools::fmtDateTimeCompressed, "00000101"},          // year 0
+        {TdtTools::fmtDateTimeCompressed, "00000101"},           // year 0
         {TdtTools::fmt4YDate, "2024-3-5"},
         {TdtTools::fmt4YDate, "2024/03/05"},
         {TdtTools::fmtTimeHM, "7:08"},
@@ -223,9 +223,11 @@ TEST(DateText, CompileDateAsTheCompilerWritesIt) {
 
 TEST(DateText, LongPolishDateInWindows1250) {
     EXPECT_EQ(TdtTools(2024, 9, 1).ToString(TdtTools::fmtDateLN), "1 wrze\x9Cnia 2024");
-    EXPECT_EQ(TdtTools(2024, 10, 31).ToString(TdtTools::fmtDateLN), "31 pa\x9F" "dziernika 2024");
-    const char* months[] = {"stycznia", "lutego", "marca",    "kwietnia", "maja",     "czerwca",
-                            "lipca",    "sierpnia", nullptr,  nullptr,    "listopada", "grudnia"};
+    EXPECT_EQ(TdtTools(2024, 10, 31).ToString(TdtTools::fmtDateLN),
+              "31 pa\x9F"
+              "dziernika 2024");
+    const char* months[] = {"stycznia", "lutego",   "marca", "kwietnia", "maja",      "czerwca",
+                            "lipca",    "sierpnia", nullptr, nullptr,    "listopada", "grudnia"};
     for (int m = 1; m <= 12; ++m) {
         TdtTools date(2021, m, 15);
         AnsiString text = date.ToString(TdtTools::fmtDateLN);
@@ -247,7 +249,9 @@ TEST(DayOfWeek, MondayIsOne) {
 }
 
 TEST(DayOfWeek, PolishNamesInWindows1250) {
-    EXPECT_EQ(TdtTools::DayOfWeekNamePl(1, false), "Poniedzia\xB3" "ek");
+    EXPECT_EQ(TdtTools::DayOfWeekNamePl(1, false),
+              "Poniedzia\xB3"
+              "ek");
     EXPECT_EQ(TdtTools::DayOfWeekNamePl(3, false), "\x8Croda");
     EXPECT_EQ(TdtTools::DayOfWeekNamePl(5, false), "Pi\xB9tek");
     EXPECT_EQ(TdtTools::DayOfWeekNamePl(7, false), "Niedziela");

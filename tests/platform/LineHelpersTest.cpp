@@ -12,10 +12,17 @@ TEST(Hex, LeadingDigitsOfEitherCase) {
         unsigned long long value;
         bool whole;
     } cases[] = {
-        {"1A", 2, 0x1A, true},         {"ff", 2, 0xFF, true},   {"0131", 4, 0x131, true},
-        {"1Z", 1, 1, false},           {"ZZ", 0, 0, false},     {"", 0, 0, false},
-        {"-1", 0, 0, false},           {"+1", 0, 0, false},     {" 1", 0, 0, false},
-        {"0x1A", 1, 0, false},         {"12345678901234567", 0, 0, false},
+        {"1A", 2, 0x1A, true},
+        {"ff", 2, 0xFF, true},
+        {"0131", 4, 0x131, true},
+        {"1Z", 1, 1, false},
+        {"ZZ", 0, 0, false},
+        {"", 0, 0, false},
+        {"-1", 0, 0, false},
+        {"+1", 0, 0, false},
+        {" 1", 0, 0, false},
+        {"0x1A", 1, 0, false},
+        {"12345678901234567", 0, 0, false},
     };
     for (const auto& c : cases) {
         unsigned long long value = 99;

@@ -159,9 +159,18 @@ TEST(CLibraryConversions, SignsAndBlanks) {
         const char* text;
         bool strict;  // TryStrToInt64 accepts it
         int atoi;
-    } cases[] = {{"+5", true, 5},   {"-5", true, -5}, {"+-5", false, 0}, {"-+5", false, 0}, {"--5", false, 0},
-                 {"+", false, 0},   {"-", false, 0},  {" 5", false, 5},  {"5 ", false, 5},  {" \t\n+7x", false, 7},
-                 {"-2147483649", true, INT_MIN},      {"+99999999999999999999", false, INT_MAX},
+    } cases[] = {{"+5", true, 5},
+                 {"-5", true, -5},
+                 {"+-5", false, 0},
+                 {"-+5", false, 0},
+                 {"--5", false, 0},
+                 {"+", false, 0},
+                 {"-", false, 0},
+                 {" 5", false, 5},
+                 {"5 ", false, 5},
+                 {" \t\n+7x", false, 7},
+                 {"-2147483649", true, INT_MIN},
+                 {"+99999999999999999999", false, INT_MAX},
                  {"-99999999999999999999", false, INT_MIN}};
     for (const auto& c : cases) {
         long long value = 0;

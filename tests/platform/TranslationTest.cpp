@@ -12,7 +12,9 @@ TEST(Ansi, PolishLetters) {
 }
 
 TEST(Ansi, PunctuationOfTheCodePage) {
-    EXPECT_EQ(Ansi("„cytat”"), "\x84" "cytat\x94");
+    EXPECT_EQ(Ansi("„cytat”"),
+              "\x84"
+              "cytat\x94");
     EXPECT_EQ(Ansi("“‘’”"), "\x93\x91\x92\x94");
     EXPECT_EQ(Ansi("–—…€•™"), "\x96\x97\x85\x80\x95\x99");
     EXPECT_EQ(Ansi("§°×÷\u00A0"), "\xA7\xB0\xD7\xF7\xA0");
@@ -24,18 +26,18 @@ TEST(Ansi, AsciiAndControlBytesPass) {
 }
 
 TEST(Ansi, CharactersWithoutAWindows1250FormBecomeQuestionMarks) {
-    EXPECT_EQ(Ansi("ñ"), "?");    // Spanish n, not in Central European
+    EXPECT_EQ(Ansi("ñ"), "?");  // Spanish n, not in Central European
     EXPECT_EQ(Ansi("日本"), "??");
     EXPECT_EQ(Ansi("a😀b"), "a?b");  // four-byte sequence, one character
 }
 
 TEST(Ansi, MalformedUtf8NeverCrashes) {
     EXPECT_EQ(Ansi("\xFF"), "?");
-    EXPECT_EQ(Ansi("a\xC5"), "a?");              // cut sequence at the end
-    EXPECT_EQ(Ansi("\xC5z"), "?z");              // lead byte without continuation
-    EXPECT_EQ(Ansi("\xC0\x80"), "??");           // overlong form
-    EXPECT_EQ(Ansi("\xED\xA0\x80"), "???");      // surrogate
-    EXPECT_EQ(Ansi("\x80\x80"), "??");           // stray continuation bytes
+    EXPECT_EQ(Ansi("a\xC5"), "a?");               // cut sequence at the end
+    EXPECT_EQ(Ansi("\xC5z"), "?z");               // lead byte without continuation
+    EXPECT_EQ(Ansi("\xC0\x80"), "??");            // overlong form
+    EXPECT_EQ(Ansi("\xED\xA0\x80"), "???");       // surrogate
+    EXPECT_EQ(Ansi("\x80\x80"), "??");            // stray continuation bytes
     EXPECT_EQ(Ansi("\xF4\x90\x80\x80"), "????");  // beyond U+10FFFF
     EXPECT_EQ(Ansi(static_cast<const char*>(nullptr)), "");
 }
@@ -72,15 +74,12 @@ TEST(Cp852, EveryByteRoundTripsThroughUtf8) {
 
 TEST(TranslationKey, PiecesOfEightAndLastTwentyFour) {
     EXPECT_EQ(MakeTranslationKey("TQxLibrary", "OpisOkna", "return"), "TQxLibraOpisOknareturn");
-    EXPECT_EQ(MakeTranslationKey("TQxNovitusECRAction", "TestConnection", "Exception"),
-              "TQxNovitTestConnExceptio");
-    EXPECT_EQ(MakeTranslationKey("TfmNovitImport", "Import", "Onmsg", "AnsiString"),
-              "NovitImportOnmsgAnsiStri");
+    EXPECT_EQ(MakeTranslationKey("TQxNovitusECRAction", "TestConnection", "Exception"), "TQxNovitTestConnExceptio");
+    EXPECT_EQ(MakeTranslationKey("TfmNovitImport", "Import", "Onmsg", "AnsiString"), "NovitImportOnmsgAnsiStri");
 }
 
 TEST(TranslationKey, DuplicatesGetANumberedSuffix) {
-    EXPECT_EQ(MakeTranslationKey("TQxLibrary", "Parametr", "AOpis", "", 17),
-              "TQxLibraParametrAOpis_00017");
+    EXPECT_EQ(MakeTranslationKey("TQxLibrary", "Parametr", "AOpis", "", 17), "TQxLibraParametrAOpis_00017");
     EXPECT_EQ(MakeTranslationKey("TQxNovitusECRAction", "TestConnection", "Exception", "", 1),
               "TQxNovitTestConnExceptio_00001");
     EXPECT_EQ(MakeTranslationKey("A", "B", "", "", 0), "AB");
@@ -115,13 +114,14 @@ int HostLookup(char* out, int size, const char* context, const char* key) {
 }  // namespace
 
 TEST(TranslationService, NullServiceGivesTheDefaultInWindows1250) {
-    EXPECT_EQ(TMLgExtTools::GetString(nullptr, "velkora_nvaction", "Known", 0, "Błąd"), "B\xB3\xB9" "d");
+    EXPECT_EQ(TMLgExtTools::GetString(nullptr, "velkora_nvaction", "Known", 0, "Błąd"),
+              "B\xB3\xB9"
+              "d");
 }
 
 TEST(TranslationService, HostTranslationIsTakenAsItIs) {
     TMLgExtTools service(HostLookup);
-    EXPECT_EQ(TMLgExtTools::GetString(&service, "brevant_QxLib", "Known", 0, "domyślny"),
-              "Przet\xB3umaczone");
+    EXPECT_EQ(TMLgExtTools::GetString(&service, "brevant_QxLib", "Known", 0, "domyślny"), "Przet\xB3umaczone");
     EXPECT_EQ(gLastContext, "brevant_QxLib");
     EXPECT_EQ(gLastKey, "Known");
     EXPECT_EQ(gLastSize, 301);
@@ -146,8 +146,7 @@ TEST(TranslationService, ServiceWithoutLookupFunction) {
 
 TEST(TranslationService, TrBuildsTheKey) {
     TMLgExtTools service(HostLookup);
-    EXPECT_EQ(Tr(&service, "velkora_nvaction", "TQxNovitusECRAction", "TestConnection", "Exception",
-                 "Wyjątek", 2),
+    EXPECT_EQ(Tr(&service, "velkora_nvaction", "TQxNovitusECRAction", "TestConnection", "Exception", "Wyjątek", 2),
               "Wyj\xB9tek");
     EXPECT_EQ(gLastContext, "velkora_nvaction");
     EXPECT_EQ(gLastKey, "TQxNovitTestConnExceptio_00002");

@@ -82,7 +82,7 @@ TEST_F(CallbackTable, PreciseRatesFallBackToWholePercentTimesHundred) {
     ASSERT_EQ(rates.GetCount(), 4);
     EXPECT_EQ(rates.GetValues(0), 2300);
     EXPECT_EQ(rates.GetValues(1), 800);
-    EXPECT_EQ(rates.GetValues(2), 0);   // special rates are passed as they are
+    EXPECT_EQ(rates.GetValues(2), 0);  // special rates are passed as they are
     EXPECT_EQ(rates.GetValues(3), -1);
     EXPECT_TRUE(seen.handlesOk);
 }

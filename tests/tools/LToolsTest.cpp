@@ -31,9 +31,13 @@ TEST(LToolsPlString, RegisterToHostTurnsSmallLStrokeInto1250) {
     TLTools tools;
     tools.pltype_in = TLTools::plCP852;
     tools.pltype_out = TLTools::plCP1250;
-    AnsiString text = "\x88" "adny";
+    AnsiString text =
+        "\x88"
+        "adny";
     const AnsiString copy = tools.plstring(text);
-    EXPECT_EQ(text, "\xB3" "adny");
+    EXPECT_EQ(text,
+              "\xB3"
+              "adny");
     EXPECT_EQ(copy, text);
 }
 
@@ -188,9 +192,8 @@ TEST(LToolsArchive, ExportKindsZeroToThreeAndNoneOutside) {
     for (int k = 0; k < 4; ++k) {
         const std::string arch = dir + "a" + std::to_string(k);
         TLTools::ArchiveFile(dir + "src", arch, nullptr, true, k, true, "");
-        EXPECT_EQ(ReadAll(arch),
-                  "\r\n----------- [EKSPORT WYKONANY DNIA: 2025-01-01 12:00:00] ------------\r\n" +
-                      std::string(kinds[k]) + "\r\nx\r\n");
+        EXPECT_EQ(ReadAll(arch), "\r\n----------- [EKSPORT WYKONANY DNIA: 2025-01-01 12:00:00] ------------\r\n" +
+                                     std::string(kinds[k]) + "\r\nx\r\n");
     }
     for (int k : {7, -1}) {
         const std::string arch = dir + "b" + std::to_string(k);
@@ -230,12 +233,15 @@ TEST(LToolsDebug, LogHeaderAndLines) {
     tools.InitDebug(path, nullptr);
     EXPECT_TRUE(tools.czy_debug);
     EXPECT_EQ(tools.dbg_fname, path);
-    tools.DebugIt("->", "\x02" "abc");
+    tools.DebugIt("->",
+                  "\x02"
+                  "abc");
     clock.Clock().Advance(1234);
     tools.DebugIt("<-", "");
     EXPECT_EQ(ReadAll(path),
               "\r\n--- [KOMUNIKACJA Z DNIA: 2025-01-01 12:00:00] ---\r\n"
-              "12:00:00.000 -> \x02" "abc\r\n"
+              "12:00:00.000 -> \x02"
+              "abc\r\n"
               "12:00:01.234 <- \r\n");
 }
 

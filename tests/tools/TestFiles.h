@@ -15,8 +15,6 @@ inline std::string ScratchDir(const std::string& name) { return ::ScratchDir("ve
 using ::ReadAll;
 using ::WriteAll;
 
-inline bool Exists(const std::string& path) {
-    return std::filesystem::exists(path);
-}
+inline bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
 }  // namespace tooltest
