@@ -11,8 +11,9 @@ void TQxNovitusECRExpBuf::DodInfo2TowRec(const AnsiString& dodinfo, QxTowRec* re
 
 void TQxNovitusECRExpBuf::ModifyPLUStatus(QxTowRec& host, QxTowRec& ecr) {
     QxExpBuf::ModifyPLUStatus(host, ecr);
-    const bool same = ecr.opakowanie ? host.nazwa == ecr.nazwa
-                                     : host.nazwa == ecr.nazwa && host.plu == ecr.plu && host.stawkaPrec == ecr.stawkaPrec;
+    const bool same = ecr.opakowanie
+                          ? host.nazwa == ecr.nazwa
+                          : host.nazwa == ecr.nazwa && host.plu == ecr.plu && host.stawkaPrec == ecr.stawkaPrec;
     if (!same) return;
     if (host.CenaAkt(FAction.cfgPoziomCen) == ecr.cena) {
         host.status = stNull;  // nothing to send; counts as delivered

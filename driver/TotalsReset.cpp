@@ -16,8 +16,8 @@ const int kFromReceiptBuffer = 1;
 void TTotalsReset::ResetSaleF7() {
     TQxNovitusECRAction& a = ksaction;
     if (a.cfgMedium == md_file)
-        throw Exception(NvTxt(kCls, "ResetSaleF7", "Exception",
-                              u8"Ustawione złącze PLIK! Ustaw na normalny port COM lub TCP/IP."));
+        throw Exception(
+            NvTxt(kCls, "ResetSaleF7", "Exception", u8"Ustawione złącze PLIK! Ustaw na normalny port COM lub TCP/IP."));
     a.ReadParams();
     a.OpenPort();
     try {

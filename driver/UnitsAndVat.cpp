@@ -75,9 +75,9 @@ void TUnitsAndVat::SendUnitTable() {
             // The register ended the transfer with its refusal: the next unit opens a new one.
             begin = true;
             const char* fallback = u8"Kasa odrzuciła jednostkę miary: \"%s\" (%s)";
-            a.AddWarning(FillIn(Txt(method, "Kasaodrz", fallback), Ansi(fallback),
-                                {hostName, e.GetErrorMessage(a.GetLgLink())}),
-                         a.logError.get());
+            a.AddWarning(
+                FillIn(Txt(method, "Kasaodrz", fallback), Ansi(fallback), {hostName, e.GetErrorMessage(a.GetLgLink())}),
+                a.logError.get());
         } catch (...) {
             a.MsgS(LPV_Error);
             try {
@@ -105,7 +105,9 @@ void TUnitsAndVat::SendEuro() {
         // The rate in ten-thousandths, rounded: 4.3215 is not exact in binary and must not
         // lose its last digit.
         const double wanted = std::round(a.exp_buf->FKursEURO * 10000);
-        const unsigned long rate = wanted <= 0 ? 0 : wanted >= 4294967295.0 ? 4294967295UL : static_cast<unsigned long>(wanted);
+        const unsigned long rate = wanted <= 0              ? 0
+                                   : wanted >= 4294967295.0 ? 4294967295UL
+                                                            : static_cast<unsigned long>(wanted);
         if (current == static_cast<long long>(rate)) return;
         a.MsgAdd(Txt(method, "Programo", u8"Programowanie kursu euro"), LPV_None, 100);
         a.BeginWrite("2");

@@ -29,8 +29,8 @@ enum : int {
 struct TField {
     size_t at, width;
 };
-const TField fAction{5, 1}, fCode{6, 18}, fNumber{24, 5}, fPrice{69, 10}, fVat{79, 1}, fPrecision{80, 1},
-    fFlags{81, 4}, fDepartment{85, 2}, fHalo{87, 2}, fTandem{89, 18}, fUnit{107, 2}, fKey{129, 3};
+const TField fAction{5, 1}, fCode{6, 18}, fNumber{24, 5}, fPrice{69, 10}, fVat{79, 1}, fPrecision{80, 1}, fFlags{81, 4},
+    fDepartment{85, 2}, fHalo{87, 2}, fTandem{89, 18}, fUnit{107, 2}, fKey{129, 3};
 
 AnsiString Field(const AnsiString& record, TField f) { return record.substr(f.at, f.width); }
 
@@ -43,7 +43,17 @@ AnsiString CodeOf(const AnsiString& record) { return Trim(Field(record, fCode));
 
 }  // namespace
 
-TNovitusRegister::TNovitusRegister() { vat.fill(kVatNone); }
+TNovitusRegister::TNovitusRegister() { ClearData(); }
+
+void TNovitusRegister::ClearData() {
+    vat.fill(kVatNone);
+    euro = 0;
+    capacity = 50000;
+    units.clear();
+    FGoods.clear();
+    FNextNumber = 1;
+    FTotals.clear();
+}
 
 std::vector<AnsiString> TNovitusRegister::GoodsRecords() const {
     std::vector<const TGoods*> byNumber;
@@ -78,7 +88,9 @@ std::vector<TSimRecord> TNovitusRegister::Serve(const AnsiString& id, long beg, 
     if (id == "0") {
         AnsiString data = "D0";
         for (int rate : vat)
-            data += rate == kVatExempt ? AnsiString("FFFF") : rate == kVatNone ? AnsiString(4, ' ') : Format("%04d", rate);
+            data += rate == kVatExempt ? AnsiString("FFFF")
+                    : rate == kVatNone ? AnsiString(4, ' ')
+                                       : Format("%04d", rate);
         add(0, data);
     } else if (id == "2") {
         add(0, Format("D2%10lu", euro));

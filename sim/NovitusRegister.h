@@ -52,6 +52,7 @@ public:
     int Write(const AnsiString& id, const AnsiString& data) override;
     int Reset(const AnsiString& id, long beg, long end) override;
     bool LoadKeyword(const std::vector<AnsiString>& words, const AnsiString& line) override;
+    void ClearData() override;
 
 private:
     int WriteGoods(const AnsiString& data);

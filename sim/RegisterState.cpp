@@ -117,6 +117,7 @@ std::vector<AnsiString> TRegisterState::Written(const AnsiString& id) const {
 }
 
 void TRegisterState::Load(const AnsiString& text) {
+    ClearData();
     FFiles.clear();
     FOrder.clear();
     TSimFile* current = nullptr;

@@ -74,6 +74,8 @@ public:
     // A line whose keyword the base does not know: true when taken; raises Exception with the
     // reason for a bad line.
     virtual bool LoadKeyword(const std::vector<AnsiString>& words, const AnsiString& line) { return false; }
+    // Load replaces the state: a derived register empties its own data here.
+    virtual void ClearData() {}
 
     // "\xNN" and "\\" escapes.
     static AnsiString Unescape(const AnsiString& text);
