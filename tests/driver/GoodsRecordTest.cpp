@@ -194,18 +194,21 @@ TEST(PrecedingResets, FollowTheThreeSettings) {
         std::vector<AnsiString> resets;
         bool warning;
     } cases[] = {
-        {"0", "0", "0", {}, false}, {"0", "0", "1", {}, false}, {"0", "0", "2", {}, false},
-        {"0", "0", "3", {lists}, false}, {"0", "1", "0", {}, false}, {"0", "1", "1", {}, false},
-        {"0", "1", "2", {}, false}, {"0", "1", "3", {lists}, false}, {"1", "0", "0", {}, false},
-        {"1", "0", "1", {}, false}, {"1", "0", "2", {}, false}, {"1", "0", "3", {lists}, false},
-        {"1", "1", "0", {}, true}, {"1", "1", "1", {totals}, false}, {"1", "1", "2", {}, true},
-        {"1", "1", "3", {totals, lists}, false},
+        {"0", "0", "0", {}, false}, {"0", "0", "1", {}, false},
+        {"0", "0", "2", {}, false}, {"0", "0", "3", {lists}, false},
+        {"0", "1", "0", {}, false}, {"0", "1", "1", {}, false},
+        {"0", "1", "2", {}, false}, {"0", "1", "3", {lists}, false},
+        {"1", "0", "0", {}, false}, {"1", "0", "1", {}, false},
+        {"1", "0", "2", {}, false}, {"1", "0", "3", {lists}, false},
+        {"1", "1", "0", {}, true},  {"1", "1", "1", {totals}, false},
+        {"1", "1", "2", {}, true},  {"1", "1", "3", {totals, lists}, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.preclear) + c.source + c.kind);
         FakeHostLink host;
         host.device.exchangeDirectory = tmp.Dir();
-        host.params = {{"NovitusECRCardParseMask", "99kkkkkkymmrx"}, {"NovitusECREdiFolder", tmp.File("EDI")},
+        host.params = {{"NovitusECRCardParseMask", "99kkkkkkymmrx"},
+                       {"NovitusECREdiFolder", tmp.File("EDI")},
                        {"NovitusECRPort", "TCP/IP"},
                        {"NovitusECRIpAddress", "127.0.0.1"},
                        {"NovitusECRIpPort", IntToStr(server.Port())},

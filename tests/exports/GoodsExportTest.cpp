@@ -76,8 +76,8 @@ protected:
     }
     int StartsOf(const AnsiString& prefix) {
         const auto starts = sim->StartPackets();
-        return static_cast<int>(std::count_if(starts.begin(), starts.end(),
-                                              [&](const AnsiString& s) { return StartsWith(s, prefix); }));
+        return static_cast<int>(
+            std::count_if(starts.begin(), starts.end(), [&](const AnsiString& s) { return StartsWith(s, prefix); }));
     }
 
     std::shared_ptr<TNovitusRegister> state;
@@ -134,15 +134,25 @@ TEST_F(GoodsExport, WhatTheRegisterOrTheDriverRefusesIsAWarning) {
          u8"Kasa odrzuciła \"Towar 1\" (błędny indeks jednostki)"},
         {"base full", [](auto& r, auto&) { r.capacity = 1; }, Goods(1, 2),
          u8"Kasa odrzuciła \"Towar 2\" (baza PLU pełna)"},
-        {"deleting goods not held", [](auto&, auto&) {}, {Plu(1, "USU")},
+        {"deleting goods not held",
+         [](auto&, auto&) {},
+         {Plu(1, "USU")},
          u8"Kasa odrzuciła \"Towar 1\" (pozycja do usunięcia nie istnieje.)"},
-        {"letter of a slot not programmed", [](auto&, auto&) {}, {Plu(1, "DOD", 9999)},
+        {"letter of a slot not programmed",
+         [](auto&, auto&) {},
+         {Plu(1, "DOD", 9999)},
          u8"Kasa odrzuciła \"Towar 1\" (błędna stawka PTU)"},
-        {"package not held", [](auto&, auto&) {}, {Plu(1, "DOD", 2300, "5909")},
+        {"package not held",
+         [](auto&, auto&) {},
+         {Plu(1, "DOD", 2300, "5909")},
          u8"Kasa odrzuciła \"Towar 1\" (towar w polu tandem nie istnieje)"},
-        {"record too long", [](auto&, auto& p) { p["NovitusECRExpKeyCode"] = "1"; },
-         {ReplaceAll(Plu(1), ";DOD;;", ";DOD;1234;")}, u8"Kasa odrzuciła \"Towar 1\" (błąd struktury bazy PLU)"},
-        {"rate missing on the register", [](auto&, auto&) {}, {Plu(1, "DOD", 700)},
+        {"record too long",
+         [](auto&, auto& p) { p["NovitusECRExpKeyCode"] = "1"; },
+         {ReplaceAll(Plu(1), ";DOD;;", ";DOD;1234;")},
+         u8"Kasa odrzuciła \"Towar 1\" (błąd struktury bazy PLU)"},
+        {"rate missing on the register",
+         [](auto&, auto&) {},
+         {Plu(1, "DOD", 700)},
          u8"Sterownik odrzucił towar \"Towar 1\" (brak stawki VAT 7.00% na kasie)"},
     };
     ServeTcp();
