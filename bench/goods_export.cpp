@@ -70,10 +70,14 @@ struct TExportRig {
         server.Start();
         host.device.exchangeDirectory = exchange;
         host.device.number = 1;
-        host.params = {{"NovitusECRPort", "TCP/IP"},          {"NovitusECRIpAddress", "127.0.0.1"},
-                       {"NovitusECRIpPort", IntToStr(server.Port())}, {"NovitusECRIpTimeout", "5"},
-                       {"NovitusECRCardParseMask", "99kkkkkkymmrx"},  {"NovitusECREdiFolder", exchange + "EDI"},
-                       {"NovitusECRIdControl", "1"},                  {"NovitusECRSendUnits", "1"},
+        host.params = {{"NovitusECRPort", "TCP/IP"},
+                       {"NovitusECRIpAddress", "127.0.0.1"},
+                       {"NovitusECRIpPort", IntToStr(server.Port())},
+                       {"NovitusECRIpTimeout", "5"},
+                       {"NovitusECRCardParseMask", "99kkkkkkymmrx"},
+                       {"NovitusECREdiFolder", exchange + "EDI"},
+                       {"NovitusECRIdControl", "1"},
+                       {"NovitusECRSendUnits", "1"},
                        {"NovitusECRProgEuro", "1"}};
     }
     ~TExportRig() { server.Stop(); }
@@ -182,8 +186,8 @@ void BM_ExportCpuPerGoods(benchmark::State& state) {
     for (auto _ : state)
         if (!rig.Export()) state.SkipWithError("export failed");
     // Rates are taken over the CPU time of this thread, the driver's.
-    state.counters["cpu_per_goods"] = benchmark::Counter(kGoods, benchmark::Counter::kIsIterationInvariantRate |
-                                                                     benchmark::Counter::kInvert);
+    state.counters["cpu_per_goods"] =
+        benchmark::Counter(kGoods, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_Export1000At19200Baud(benchmark::State& state) {
@@ -213,9 +217,10 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::printf("10,000 goods over loopback TCP: driver / bare %.2f for the whole export (the file read, the\n"
-                "register prepared, wynik.exp written), %.2f for the goods pass alone (target <= 1.15)\n",
-                gRatio, gPassRatio);
+    std::printf(
+        "10,000 goods over loopback TCP: driver / bare %.2f for the whole export (the file read, the\n"
+        "register prepared, wynik.exp written), %.2f for the goods pass alone (target <= 1.15)\n",
+        gRatio, gPassRatio);
     std::printf("1,000 goods at %d baud: %.1f s against %.1f s of wire time, %.3f (target within 5%%)\n", kBaud,
                 gPacedSeconds, gWireSeconds, gPacedRatio);
     return 0;
