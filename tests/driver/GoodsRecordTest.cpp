@@ -70,69 +70,37 @@ TEST_F(GoodsRecord, FieldsAndRefusals) {
         AnsiString expected;
         bool tandem = false;
     } cases[] = {
-        {"delete", [](QxTowRec& r, TQxNovitusECRAction&) { r.status = stUsu; }, 6, "0"},
-        {"closed price, department 41",
-         [](QxTowRec& r, TQxNovitusECRAction& a) {
-             r.cena_otwarta = false;
-             a.cfgPriceOpenD41 = true;
-         },
-         82, "000C41"},
-        {"open price keeps department 01", [](QxTowRec&, TQxNovitusECRAction& a) { a.cfgPriceOpenD41 = true; }, 82,
-         "001401"},
-        {"open package without repeat",
-         [](QxTowRec& r, TQxNovitusECRAction& a) {
-             r.opakowanie = true;
-             a.cfgPluAutoRepeat = false;
-         },
-         82, "0012"},
-        {"price rounded", [](QxTowRec& r, TQxNovitusECRAction&) { r.cena = 1234.6; }, 70, "0000001235"},
-        {"zero open price", [](QxTowRec& r, TQxNovitusECRAction&) { r.cena = 0; }, 70, "0000000000"},
-        {"price level", [](QxTowRec& r, TQxNovitusECRAction& a) { a.cfgPoziomCen = 2, r.cena_noc = 99; }, 70,
-         "0000000099"},
-        {"exempt slot", [](QxTowRec& r, TQxNovitusECRAction&) { r.stawkaPrec = -1; }, 80, "E"},
+        {"delete", [](auto& r, auto& a) { r.status = stUsu; }, 6, "0"},
+        {"closed price, department 41", [](auto& r, auto& a) { r.cena_otwarta = false, a.cfgPriceOpenD41 = true; }, 82,
+         "000C41"},
+        {"open price keeps department 01", [](auto& r, auto& a) { a.cfgPriceOpenD41 = true; }, 82, "001401"},
+        {"open package without repeat", [](auto& r, auto& a) { r.opakowanie = true, a.cfgPluAutoRepeat = false; }, 82,
+         "0012"},
+        {"price rounded", [](auto& r, auto& a) { r.cena = 1234.6; }, 70, "0000001235"},
+        {"zero open price", [](auto& r, auto& a) { r.cena = 0; }, 70, "0000000000"},
+        {"price level", [](auto& r, auto& a) { a.cfgPoziomCen = 2, r.cena_noc = 99; }, 70, "0000000099"},
+        {"exempt slot", [](auto& r, auto& a) { r.stawkaPrec = -1; }, 80, "E"},
         {"exempt without a slot",
-         [](QxTowRec& r, TQxNovitusECRAction& a) {
-             r.stawkaPrec = -1;
-             a.vatRates = {2300, 800, 500, 0, 9999, 9999, 9999};
-         },
-         80, "Z"},
-        {"negative precision", [](QxTowRec& r, TQxNovitusECRAction&) { r.precyzja = -1; }, 81, "3"},
-        {"? removed", [](QxTowRec& r, TQxNovitusECRAction&) { r.kod = "?123"; }, 7, AnsiString(15, ' ') + "123"},
-        {"18 characters kept", [](QxTowRec& r, TQxNovitusECRAction&) { r.kod = "12345678901234567890"; }, 7,
-         "123456789012345678    0"},
-        {"leading zero allowed", [](QxTowRec& r, TQxNovitusECRAction&) { r.kod = "0123"; }, 7,
-         AnsiString(14, ' ') + "0123"},
-        {"39 characters end with the mark", [](QxTowRec& r, TQxNovitusECRAction&) { r.nazwa = AnsiString(39, 'n'); },
-         30, AnsiString(39, 'n') + "\xFF" + "0000000250"},
-        {"long name cut", [](QxTowRec& r, TQxNovitusECRAction&) { r.nazwa = " " + AnsiString(45, 'n'); }, 30,
-         AnsiString(40, 'n') + "0"},
-        {"letters to code page 852", [](QxTowRec& r, TQxNovitusECRAction&) { r.nazwa = Ansi(u8"Żółć"); }, 30,
+         [](auto& r, auto& a) { r.stawkaPrec = -1, a.vatRates = {2300, 800, 500, 0, 9999, 9999, 9999}; }, 80, "Z"},
+        {"negative precision", [](auto& r, auto& a) { r.precyzja = -1; }, 81, "3"},
+        {"? removed", [](auto& r, auto& a) { r.kod = "?123"; }, 7, AnsiString(15, ' ') + "123"},
+        {"18 characters kept", [](auto& r, auto& a) { r.kod = "12345678901234567890"; }, 7, "123456789012345678    0"},
+        {"leading zero allowed", [](auto& r, auto& a) { r.kod = "0123"; }, 7, AnsiString(14, ' ') + "0123"},
+        {"39 characters end with the mark", [](auto& r, auto& a) { r.nazwa = AnsiString(39, 'n'); }, 30,
+         AnsiString(39, 'n') + "\xFF" + "0000000250"},
+        {"long name cut", [](auto& r, auto& a) { r.nazwa = " " + AnsiString(45, 'n'); }, 30, AnsiString(40, 'n') + "0"},
+        {"letters to code page 852", [](auto& r, auto& a) { r.nazwa = Ansi(u8"Żółć"); }, 30,
          Utf8ToCp852(u8"Żółć") + "\xFF "},
-        {"unit 16 is sent as 00", [](QxTowRec& r, TQxNovitusECRAction&) { r.jedn = 16; }, 108, "00"},
-        {"key from description 2",
-         [](QxTowRec& r, TQxNovitusECRAction& a) {
-             a.cfgEksportKeyCode = 2;
-             r.opis2 = "17";
-         },
-         130, "017"},
-        {"tandem carries the package code", [](QxTowRec& r, TQxNovitusECRAction&) { r.kod_opakowania = "?5901"; }, 90,
+        {"unit 16 is sent as 00", [](auto& r, auto& a) { r.jedn = 16; }, 108, "00"},
+        {"key from description 2", [](auto& r, auto& a) { a.cfgEksportKeyCode = 2, r.opis2 = "17"; }, 130, "017"},
+        {"tandem carries the package code", [](auto& r, auto& a) { r.kod_opakowania = "?5901"; }, 90,
          AnsiString(14, ' ') + "590101", true},
-        {"rate missing", [](QxTowRec& r, TQxNovitusECRAction&) { r.stawkaPrec = 800 - 100; }, 0,
-         "brak stawki VAT 7.00% na kasie"},
-        {"zero closed price",
-         [](QxTowRec& r, TQxNovitusECRAction&) {
-             r.cena = 0;
-             r.cena_otwarta = false;
-             r.kod = "";
-         },
-         0, Ansi(u8"zerowa i zamknięta cena sprzedaży")},
-        {"no code", [](QxTowRec& r, TQxNovitusECRAction&) { r.kod = ""; }, 0, "brak kodu towaru"},
-        {"leading zero refused",
-         [](QxTowRec& r, TQxNovitusECRAction& a) {
-             r.kod = "0123";
-             a.cfgCheckZeroes = true;
-         },
-         0, Ansi(u8"kod towaru nie może zaczynać się od zera")},
+        {"rate missing", [](auto& r, auto& a) { r.stawkaPrec = 800 - 100; }, 0, "brak stawki VAT 7.00% na kasie"},
+        {"zero closed price", [](auto& r, auto& a) { r.cena = 0, r.cena_otwarta = false, r.kod = ""; }, 0,
+         Ansi(u8"zerowa i zamknięta cena sprzedaży")},
+        {"no code", [](auto& r, auto& a) { r.kod = ""; }, 0, "brak kodu towaru"},
+        {"leading zero refused", [](auto& r, auto& a) { r.kod = "0123", a.cfgCheckZeroes = true; }, 0,
+         Ansi(u8"kod towaru nie może zaczynać się od zera")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
