@@ -107,8 +107,9 @@ public:
 
     int Read(char* buffer, int count) override {
         const int timeoutMs = FChannel.cfg.cfgIpTimeoutMs;
-        if (!IsOpen() || !FStream->WaitForData(timeoutMs > 0 ? static_cast<unsigned>(timeoutMs) : 0)) return 0;
-        return FStream->Read(buffer, count);
+        // One wait and one receive for each byte that is not buffered yet.
+        if (!IsOpen()) return 0;
+        return FStream->Read(buffer, count, timeoutMs > 0 ? static_cast<unsigned>(timeoutMs) : 0);
     }
 
 private:

@@ -46,9 +46,11 @@ bool TWinSocketStream::Fill(unsigned timeoutMs) {
     return true;
 }
 
-int TWinSocketStream::Read(char* buffer, int count) {
+int TWinSocketStream::Read(char* buffer, int count) { return Read(buffer, count, FTimeOut); }
+
+int TWinSocketStream::Read(char* buffer, int count, unsigned timeoutMs) {
     if (count <= 0) return 0;
-    if (!Fill(FTimeOut)) return 0;
+    if (!Fill(timeoutMs)) return 0;
     size_t n = FBufLen - FBufPos;
     if (n > static_cast<size_t>(count)) n = static_cast<size_t>(count);
     std::memcpy(buffer, FBuffer.data() + FBufPos, n);

@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 
 #include "host/DriverHost.h"
+#include "host/ExportReport.h"
 #include "host/MessageView.h"
 #include "host/ParamStore.h"
 #include "platform/Console.h"
@@ -122,9 +124,12 @@ int ListParams(TDriverHost& host, const TParamStore& store) {
 int Run(TDriverHost& host, TParamStore& store, int code, int parameter) {
     TMessageView view(stdout, StdoutIsTerminal());
     bool error = false;
+    // A goods export also shows its pace and ends with a summary.
+    std::unique_ptr<TExportReport> report;
+    if (code == -2 || code == -5) report = std::make_unique<TExportReport>(host.exchangeDirectory);
     host.onMessage = [&](const THostMessage& m, bool changed) {
         error = error || m.kind == 2;
-        view.Show(m, changed);
+        view.Show(report ? report->Decorate(m, changed) : m, changed);
     };
     host.onStore = [&](int number) {
         const char* what = number == 16 ? "wynik.exp" : number == 17 ? "kasa.imp" : "paragon.imp";
@@ -134,6 +139,7 @@ int Run(TDriverHost& host, TParamStore& store, int code, int parameter) {
     const auto before = host.params;
     const auto result = host.Operation(code, parameter);
     view.Finish();
+    if (report) std::fputs(report->Summary().c_str(), stdout);
     // Values the driver stored for itself (counters, maps) last like the rest.
     bool changed = false;
     for (const auto& [name, value] : host.params) {

@@ -84,7 +84,7 @@ TEST_F(Operations, HostWithoutAbortCallbackSeesAnInterruption) {
     std::set<int> callbacks = TDriverHost::AllCallbacks();
     callbacks.erase(5);
     Register(callbacks);
-    host->Operation(-8, 1);
+    host->Operation(-8, 0);
     const auto errors = Texts(2);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Operacja 'operacja [-8]' zosta\xB3\x61 przerwana");

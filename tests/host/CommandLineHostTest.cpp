@@ -6,6 +6,7 @@
 
 #include "host/MessageView.h"
 #include "host/ParamStore.h"
+#include "sim/NovitusRegister.h"
 #include "sim/RegisterSim.h"
 #include "sim/SimServer.h"
 #include "tests/support/TempDir.h"
@@ -72,7 +73,7 @@ int RunHost(const TempDir& tmp, const AnsiString& args, AnsiString* output = nul
 
 TEST(CommandLineHost, RunsTheConnectionTestAndReportsErrorsInItsStatus) {
     TempDir tmp;
-    auto state = std::make_shared<TRegisterState>();
+    auto state = std::make_shared<TNovitusRegister>();
     state->LoadFile(AnsiString(VELKORA_TEST_DATA) + "/../../sim/demo-register.txt");
     TRegisterSim sim(state);
     TSimTcpServer server(sim, 0);
