@@ -2,8 +2,11 @@
 // lookups, and the dialog "Stawki VAT na kasie" as its presenter is given it.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "framework/FrmStawkiNaKasie.h"
 #include "platform/Exceptions.h"
+#include "platform/Translation.h"
 #include "tests/framework/TestAction.h"
 
 namespace {
@@ -204,6 +207,17 @@ TEST(FrmStawkiNaKasie, DisplayFormOfRates) {
     } read[] = {{plain, " ZW ", -1},     {plain, "abc", E},       {plain, "7.5", 8},
                 {precise, "23.5", 2350}, {precise, " 8.00", 800}, {plain, "99999999999", E}};
     for (const auto& r : read) EXPECT_EQ(r.form.FromDispFormat(r.text), r.rate) << r.text;
+}
+
+TEST(FrmStawkiNaKasie, CaptionsComeFromTheTranslationServiceByTheirKeys) {
+    TMLgExtTools service([](char* out, int size, const char* context, const char* key) {
+        return std::snprintf(out, static_cast<size_t>(size), "%s|%s", context, key);
+    });
+    const TFrmStawkiNaKasie form(nullptr, false, &service);
+    const TDialog& d = form.Dialog();
+    EXPECT_EQ(d.caption, "brevant_fstavat|Caption");
+    EXPECT_EQ(d.Control("btn_ok").caption, "brevant_fstavat|btn_okCaption");
+    EXPECT_EQ(d.Control("btn_cancel").caption, "brevant_fstavat|btn_cancCaption");
 }
 
 TEST(FrmStawkiNaKasie, RowLabelsCountFromANumberOrALetter) {
