@@ -13,8 +13,6 @@ namespace {
 const char* const kCtxAction = "brevant_QxAction";
 const char kValueMark = '\x01';
 
-// A translated pattern is used only when its conversions are those of the default, so a
-// dictionary entry can never make the formatting read arguments that are not there.
 // The slot of a rate in an assignment's used slots, -1 when none holds it.
 int FindSlot(const TQxStawkiKolejne& assignment, int rate) {
     for (int i = 0; i < assignment.IleUstawionych(); ++i)
@@ -22,6 +20,8 @@ int FindSlot(const TQxStawkiKolejne& assignment, int rate) {
     return -1;
 }
 
+// A translated pattern is used only when its conversions are those of the default, so a
+// dictionary entry can never make the formatting read arguments that are not there.
 AnsiString Conversions(const AnsiString& pattern) {
     AnsiString result;
     for (size_t i = 0; i < pattern.size(); ++i) {

@@ -2,7 +2,7 @@
 #include "platform/DialogRobot.h"
 
 bool TDialogRobot::WaitFor(const AnsiString&, int) { return false; }
-bool TDialogRobot::WaitGone(int) { return true; }
+bool TDialogRobot::WaitGone(int) { return FWindow == nullptr; }
 TDialog TDialogRobot::Read() const { return TDialog(); }
 void TDialogRobot::ScreenRect(int& left, int& top, int& width, int& height) const { left = top = width = height = 0; }
 void TDialogRobot::Select(int, int) {}

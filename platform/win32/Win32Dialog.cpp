@@ -12,6 +12,7 @@
 #include "platform/Dialog.h"
 #include "platform/Exceptions.h"
 #include "platform/Translation.h"
+#include "platform/win32/Win32Api.h"
 
 namespace {
 
@@ -234,8 +235,8 @@ public:
         HWND window = CreateWindowExW(exStyle, win32::kDialogClass, Wide(dialog.caption).c_str(), style, left, top,
                                       width, height, owner, nullptr, module, &shown);
         if (!window)
-            throw Exception(Ansi(u8"Nie można wyświetlić okna \"") + dialog.caption + "\" (" +
-                            IntToStr(static_cast<long long>(GetLastError())) + ")");
+            throw Exception(Ansi(u8"Nie można wyświetlić okna \"") + dialog.caption +
+                            "\": " + win32::Reason(GetLastError()));
 
         HDC screen = GetDC(nullptr);
         const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);

@@ -163,6 +163,7 @@ void TDialogRobot::ScreenRect(int& left, int& top, int& width, int& height) cons
 
 void TDialogRobot::Select(int control, int item) {
     HWND list = ControlAt(FWindow, control);
+    if (!IsWindowEnabled(list)) return;
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
     SendMessageW(static_cast<HWND>(FWindow), WM_COMMAND,
                  MAKEWPARAM(static_cast<WORD>(win32::kFirstControlId + control), CBN_SELCHANGE),

@@ -50,43 +50,22 @@ TEST(StawkiKolejne, StoredTextIsReadLineBySlot) {
         a.WczytajZTekstuParametru(c.text, c.times100);
         EXPECT_EQ(Values(a), Padded(c.expected)) << c.text;
     }
-}
-
-TEST(StawkiKolejne, StoredTextHoldsTheTenEntriesAsTheyAre) {
-    AnsiString empty;
-    for (int i = 0; i < 10; ++i) empty += i ? "\r\n-999" : "-999";
-    EXPECT_EQ(TQxStawkiKolejne().SpiszDoTekstuParametru(), empty);
-    const TQxStawkiKolejne a = From({23, 8, 5, 0, -1});
-    EXPECT_EQ(a.SpiszDoTekstuParametru(), "23\r\n8\r\n5\r\n0\r\n-1\r\n-999\r\n-999\r\n-999\r\n-999\r\n-999");
-    TQxStawkiKolejne back;
-    back.WczytajZTekstuParametru(a.SpiszDoTekstuParametru(), false);
-    EXPECT_EQ(Values(back), Values(a));
-}
-
-TEST(StawkiKolejne, EntriesOutsideTheSlotsAndBelowExemptAreEmpty) {
-    TQxStawkiKolejne a;
-    a.SetWartosci(0, -7);
-    a.SetWartosci(1, -1);
-    a.SetWartosci(10, 23);
-    a.SetWartosci(-1, 23);
-    EXPECT_EQ(Values(a), Padded({E, -1}));
-    EXPECT_EQ(a.GetWartosci(10), E);
-    EXPECT_TRUE(a.GetUzywane(1) && a.GetZwolnione(1));
-    EXPECT_FALSE(a.GetUzywane(0) || a.GetUzywane(10) || a.GetZwolnione(-1));
+    EXPECT_EQ(TQxStawkiKolejne().SpiszDoTekstuParametru(),
+              "-999\r\n-999\r\n-999\r\n-999\r\n-999\r\n-999\r\n-999\r\n-999\r\n-999\r\n-999");
+    EXPECT_EQ(From({23, 8, 5, 0, -1, -7}).SpiszDoTekstuParametru(),
+              "23\r\n8\r\n5\r\n0\r\n-1\r\n-999\r\n-999\r\n-999\r\n-999\r\n-999");
 }
 
 TEST(StawkiKolejne, CountAndCutOfTheUsedSlots) {
     const struct {
         Slots slots;
-        int cut;
-        int countBefore;
+        int cut, countBefore;
         Slots afterCut;
     } cases[] = {
         {{E, E, 8}, 10, 3, {E, E, 8}},
         {{}, 10, 0, {}},
         {{23, 8, 5, 0, -1}, -3, 5, {}},
         {{23, 8, 5, 0, -1}, 2, 5, {23, 8}},
-        {{23, 8, 5, 0, -1, 7, 7, 7, 7, 7}, 10, 10, {23, 8, 5, 0, -1, 7, 7, 7, 7, 7}},
     };
     for (const auto& c : cases) {
         TQxStawkiKolejne a = From(c.slots);
@@ -96,73 +75,46 @@ TEST(StawkiKolejne, CountAndCutOfTheUsedSlots) {
     }
 }
 
-TEST(StawkiKolejne, HostRatesFillTheSlotsLastFirst) {
-    TMacSetOfIntegers rates;
-    for (int r : {0, 5, 8, 23, -7}) rates.Add(r);
-    TQxStawkiKolejne a;
-    a.WczytajZListyDostepnychStawek(rates);
-    EXPECT_EQ(Values(a), Padded({E, 23, 8, 5, 0}));
-    for (int r = 100; r < 112; ++r) rates.Add(r);
-    a.WczytajZListyDostepnychStawek(rates);
-    EXPECT_EQ(Values(a), (Slots{111, 110, 109, 108, 107, 106, 105, 104, 103, 102}));
-}
-
 class Assignment : public ::testing::Test {
 protected:
     FakeHostLink host;
     AnsiString& Stored(const char* name) { return host.params[AnsiString("Qx_NovitusECR_") + name]; }
 };
 
-TEST_F(Assignment, FollowsTheHostsRatesWhileNothingIsStored) {
-    host.rates = {0, 5, 8, 23};
+TEST_F(Assignment, StoredTextsComeFirstThenTheHostsRatesLastFirst) {
+    host.rates = {0, 5, 8, 23, -7};
     host.ratesPrec = {0, 500, 800, 2300, -1};
-    TestAction action(&host);
-    EXPECT_EQ(Values(action.GetStawkiKolejne()), Padded({23, 8, 5, 0}));
-    EXPECT_EQ(Values(action.GetStawkiKolejnePrec()), Padded({-1, 2300, 800, 500, 0}));
-    action.GetStawkiDostepne();
-    action.GetStawkiDostepnePrec();
-    EXPECT_EQ(host.rateFetches, 2);  // each list once per action
-}
-
-TEST_F(Assignment, PreciseReadTakesTheStoredTextFirstThenThePlainOneInHundredths) {
-    host.ratesPrec = {2300};
-    Stored("PosortowaneStawkiVat") = "23\r\n0\r\n-1";
-    {
+    const struct {
+        const char *plain, *precise;
+        Slots expectedPlain, expectedPrecise;
+    } cases[] = {
+        {"", "", {E, 23, 8, 5, 0}, {-1, 2300, 800, 500, 0}},
+        {"23\r\n0\r\n-1", "", {23, 0, -1}, {2300, 0, -1}},
+        {"23", " 850\r\n-1", {23}, {850, -1}},
+    };
+    for (const auto& c : cases) {
+        Stored("PosortowaneStawkiVat") = c.plain;
+        Stored("PosortowaneStawkiVatPrec") = c.precise;
+        host.rateFetches = 0;
         TestAction action(&host);
-        EXPECT_EQ(Values(action.GetStawkiKolejnePrec()), Padded({2300, 0, -1}));
-        EXPECT_EQ(Values(action.GetStawkiKolejne()), Padded({23, 0, -1}));
+        EXPECT_EQ(Values(action.GetStawkiKolejne()), Padded(c.expectedPlain)) << c.plain;
+        EXPECT_EQ(Values(action.GetStawkiKolejnePrec()), Padded(c.expectedPrecise)) << c.precise;
+        action.GetStawkiDostepne();
+        action.GetStawkiDostepnePrec();
+        EXPECT_EQ(host.rateFetches, 2);  // each list once per action
     }
-    Stored("PosortowaneStawkiVatPrec") = "850\r\n-1";
-    TestAction action(&host);
-    EXPECT_EQ(Values(action.GetStawkiKolejnePrec()), Padded({850, -1}));
-    EXPECT_EQ(host.rateFetches, 0);
 }
 
-TEST_F(Assignment, DeviceWithFewerSlotsCutsTheAssignment) {
+TEST_F(Assignment, DeviceWithFewerSlotsCutsTheAssignmentAndBothAreSaved) {
     struct FourSlots : TestAction {
         using TestAction::TestAction;
         int IleMaxStawekKolejnych() override { return 4; }
     } action(&host);
     Stored("PosortowaneStawkiVat") = "23\r\n8\r\n5\r\n0\r\n-1\r\n7";
-    EXPECT_EQ(Values(action.GetStawkiKolejne()), Padded({23, 8, 5, 0}));
-}
-
-TEST_F(Assignment, SavingWritesBothOwnParameters) {
-    TestAction action(&host);
-    action.GetStawkiKolejne().SetWartosci(0, 23);
-    action.GetStawkiKolejnePrec().SetWartosci(1, 2350);
     action.ZapiszStawkiKolejne();
     action.ZapiszStawkiKolejnePrec();
-    EXPECT_EQ(Stored("PosortowaneStawkiVat"), From({23}).SpiszDoTekstuParametru());
-    EXPECT_EQ(Stored("PosortowaneStawkiVatPrec"), From({E, 2350}).SpiszDoTekstuParametru());
-    host.acceptWrites = false;
-    try {
-        action.ZapiszStawkiKolejne();
-        FAIL();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(),
-                  "B\xB3\xB9\x64 zapisu w\xB3\x61snego parametru 'Qx_NovitusECR_PosortowaneStawkiVat' do bazy danych");
-    }
+    EXPECT_EQ(Stored("PosortowaneStawkiVat"), From({23, 8, 5, 0}).SpiszDoTekstuParametru());
+    EXPECT_EQ(Stored("PosortowaneStawkiVatPrec"), From({2300, 800, 500, 0}).SpiszDoTekstuParametru());
 }
 
 TEST_F(Assignment, SlotLookupsRememberTheLastRate) {
@@ -171,35 +123,32 @@ TEST_F(Assignment, SlotLookupsRememberTheLastRate) {
     TestAction action(&host);
     EXPECT_EQ(action.NumerStawki(8), 1);
     // Moved behind the lookup's back: the remembered slot answers until another rate is asked.
-    action.GetStawkiKolejne().SetWartosci(1, E);
     action.GetStawkiKolejne().SetWartosci(3, 8);
+    action.GetStawkiKolejne().SetWartosci(1, E);
     EXPECT_EQ(action.NumerStawki(8), 1);
     EXPECT_EQ(action.NumerStawki(23), 0);
     EXPECT_EQ(action.NumerStawki(8), 3);
     EXPECT_EQ(action.NumerStawki(77), -1);
-    action.GetStawkiKolejne().SetWartosci(4, 77);
-    EXPECT_EQ(action.NumerStawki(77), 4);  // a miss is not remembered
-
     EXPECT_EQ(action.NumerStawkiPrec(800), 1);
     try {
-        action.NumerStawkiPrec(2350);
+        action.NumerStawkiPrec(2300 + 50);
         FAIL();
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), "Niezdefiniowana stawka 23.50%");
     }
-    action.GetStawkiKolejnePrec().SetWartosci(0, 2350);
-    EXPECT_EQ(action.NumerStawkiPrec(2350), 0);
-    // A fresh action knows nothing of the slots found before.
+    // A fresh action knows nothing of the slots found before, not even for the marker 9999.
     TestAction next(&host);
     EXPECT_THROW(next.NumerStawkiPrec(9999), Exception);
 }
 
-TEST(FrmStawkiNaKasie, DisplayFormOfRates) {
-    TFrmStawkiNaKasie plain(nullptr, false, nullptr), precise(nullptr, true, nullptr);
-    const std::pair<int, const char*> shownPlain[] = {{150, "100"}, {-1, "zw"}, {-7, "<pusta>"}, {23, "23"}};
-    for (auto [rate, text] : shownPlain) EXPECT_EQ(plain.ToDispFormat(rate), text);
+TEST(FrmStawkiNaKasie, DisplayFormsRowLabelsAndCaptions) {
+    TMLgExtTools service([](char* out, int size, const char* context, const char* key) {
+        return std::snprintf(out, static_cast<size_t>(size), "%s|%s", context, key);
+    });
+    TFrmStawkiNaKasie plain(nullptr, false, nullptr), precise(nullptr, true, &service);
+    const std::pair<int, const char*> shown[] = {{150, "100"}, {-1, "zw"}, {-7, "<pusta>"}, {23, "23"}};
+    for (auto [rate, text] : shown) EXPECT_EQ(plain.ToDispFormat(rate), text);
     EXPECT_EQ(precise.ToDispFormat(2350), "23.50");
-    EXPECT_EQ(precise.ToDispFormat(0), "0.00");
     const struct {
         const TFrmStawkiNaKasie& form;
         const char* text;
@@ -207,30 +156,16 @@ TEST(FrmStawkiNaKasie, DisplayFormOfRates) {
     } read[] = {{plain, " ZW ", -1},     {plain, "abc", E},       {plain, "7.5", 8},
                 {precise, "23.5", 2350}, {precise, " 8.00", 800}, {plain, "99999999999", E}};
     for (const auto& r : read) EXPECT_EQ(r.form.FromDispFormat(r.text), r.rate) << r.text;
-}
 
-TEST(FrmStawkiNaKasie, CaptionsComeFromTheTranslationServiceByTheirKeys) {
-    TMLgExtTools service([](char* out, int size, const char* context, const char* key) {
-        return std::snprintf(out, static_cast<size_t>(size), "%s|%s", context, key);
-    });
-    const TFrmStawkiNaKasie form(nullptr, false, &service);
-    const TDialog& d = form.Dialog();
-    EXPECT_EQ(d.caption, "brevant_fstavat|Caption");
-    EXPECT_EQ(d.Control("btn_ok").caption, "brevant_fstavat|btn_okCaption");
-    EXPECT_EQ(d.Control("btn_cancel").caption, "brevant_fstavat|btn_cancCaption");
-}
-
-TEST(FrmStawkiNaKasie, RowLabelsCountFromANumberOrALetter) {
-    const std::pair<const char*, std::vector<const char*>> cases[] = {
-        {"1", {"1:", "2:", "10:"}}, {"A", {"A:", "B:", "J:"}}, {"5", {"5:", "6:", "14:"}}};
-    for (const auto& [name, labels] : cases) {
-        TFrmStawkiNaKasie form(nullptr, false, nullptr);
-        form.SetNazwaStawki(name);
-        const TDialog& d = form.Dialog();
-        EXPECT_EQ(d.Control("Label1").caption, labels[0]);
-        EXPECT_EQ(d.Control("Label2").caption, labels[1]);
-        EXPECT_EQ(d.Control("Label10").caption, labels[2]);
+    for (auto [name, first, last] :
+         {std::make_tuple("1", "1:", "10:"), std::make_tuple("A", "A:", "J:"), std::make_tuple("5", "5:", "14:")}) {
+        plain.SetNazwaStawki(name);
+        EXPECT_EQ(plain.Dialog().Control("Label1").caption, first);
+        EXPECT_EQ(plain.Dialog().Control("Label10").caption, last);
     }
+    EXPECT_EQ(precise.Dialog().caption, "brevant_fstavat|Caption");
+    EXPECT_EQ(precise.Dialog().Control("btn_ok").caption, "brevant_fstavat|btn_okCaption");
+    EXPECT_EQ(precise.Dialog().Control("btn_cancel").caption, "brevant_fstavat|btn_cancCaption");
 }
 
 class VatDialog : public Assignment {
@@ -241,62 +176,41 @@ protected:
         SetDialogPresenter(&presenter);
     }
     void TearDown() override { SetDialogPresenter(nullptr); }
-    // The script: what the person does in the dialog.
-    std::function<int(TDialog&)> script = [](TDialog&) { return mrCancel; };
+    std::function<int(TDialog&)> script;  // what the person does in the dialog
     TScriptedDialogPresenter presenter{[this](TDialog& d) { return script(d); }};
 };
 
 TEST_F(VatDialog, ShowsTheAssignmentAndSavesTheRowsWhenConfirmed) {
     Stored("PosortowaneStawkiVat") = "23\r\n8\r\n50\r\n-1";  // 50 % is not among the host's rates
     script = [](TDialog& d) {
-        const TDialogControl& row1 = d.Control("ComboBox1");
-        EXPECT_EQ(row1.items, (std::vector<AnsiString>{"<pusta>", "0", "5", "8", "23", "zw"}));
-        EXPECT_EQ(row1.selected, 4);
-        EXPECT_EQ(d.Control("ComboBox3").selected, 0);
-        EXPECT_EQ(d.Control("ComboBox4").selected, 5);
-        EXPECT_TRUE(row1.enabled && d.Control("btn_ok").enabled);
+        EXPECT_EQ(d.Control("ComboBox1").items, (std::vector<AnsiString>{"<pusta>", "0", "5", "8", "23", "zw"}));
+        const std::pair<const char*, int> selected[] = {{"ComboBox1", 4}, {"ComboBox3", 0}, {"ComboBox4", 5}};
+        for (auto [row, item] : selected) EXPECT_EQ(d.Control(row).selected, item) << row;
         EXPECT_FALSE(d.Control("CBSpec").visible);
         d.Control("ComboBox5").selected = 2;
         return d.Press("btn_ok");
     };
     TestAction action(&host);
     action.WyswietlOknoStawekNaKasie("1", true, "");
-    ASSERT_EQ(presenter.shown.size(), 1u);
-    EXPECT_EQ(presenter.shown[0].caption, "Stawki VAT na kasie");
     EXPECT_EQ(Stored("PosortowaneStawkiVat"), From({23, 8, E, -1, 5}).SpiszDoTekstuParametru());
 }
 
 TEST_F(VatDialog, NothingIsSavedUnlessAnEditableDialogIsConfirmed) {
-    const struct {
-        bool editable;
-        int answer;
-    } cases[] = {{false, mrOk}, {false, mrCancel}, {true, mrCancel}, {true, mrNone}};
-    for (const auto& c : cases) {
+    const std::pair<bool, int> cases[] = {{false, mrOk}, {false, mrCancel}, {true, mrCancel}, {true, mrNone}};
+    for (auto [editable, answer] : cases) {
         script = [&](TDialog& d) {
-            EXPECT_EQ(d.Control("ComboBox2").enabled, c.editable);
-            EXPECT_EQ(d.Control("btn_ok").enabled, c.editable);
+            EXPECT_EQ(d.Control("ComboBox2").enabled, editable);
+            EXPECT_EQ(d.Control("btn_ok").enabled, editable);
             d.Control("ComboBox2").selected = 3;
-            return c.answer;
+            return answer;
         };
         TestAction action(&host);
-        action.WyswietlOknoStawekNaKasiePrec("A", c.editable, "");
-        EXPECT_TRUE(host.writes.empty());
+        action.WyswietlOknoStawekNaKasiePrec("A", editable, "Zw.:");
+        const TDialog& shown = presenter.shown.back();
+        EXPECT_TRUE(shown.Control("CBSpec").visible && !shown.Control("CBSpec").enabled);
+        EXPECT_EQ(shown.Control("CBSpec").caption, "zw");
+        EXPECT_EQ(shown.Control("LabelSpec").caption, "Zw.:");
     }
-}
-
-TEST_F(VatDialog, SpecialRowShowsTheExemptRateReadOnlyUnderItsLabel) {
-    script = [](TDialog& d) {
-        const TDialogControl& spec = d.Control("CBSpec");
-        EXPECT_TRUE(spec.visible && !spec.enabled);
-        EXPECT_EQ(spec.caption, "zw");
-        EXPECT_TRUE(d.Control("LabelSpec").visible);
-        EXPECT_EQ(d.Control("LabelSpec").caption, "Zw.:");
-        EXPECT_EQ(d.Control("ComboBox1").items[1], "0.00");
-        return d.PressKey(TDialogKey::Escape);
-    };
-    TestAction action(&host);
-    action.WyswietlOknoStawekNaKasiePrec("1", true, "Zw.:");
-    EXPECT_EQ(presenter.shown.size(), 1u);
     EXPECT_TRUE(host.writes.empty());
 }
 
