@@ -1,6 +1,7 @@
 #include "driver/NovitusAction.h"
 
 #include "codes/KartaRab.h"
+#include "driver/FrmImport.h"
 #include "driver/GoodsExport.h"
 #include "driver/NovitusTexts.h"
 #include "driver/TotalsReset.h"
@@ -131,7 +132,10 @@ void TQxNovitusECRAction::LogInit() {
     tools.InitDebug(Format("%s%cREPORT %s.TXT", folder.c_str(), PathDelim, stamp.c_str()), GetLgLink());
 }
 
-bool TQxNovitusECRAction::ShowImportDialog() { return false; }
+bool TQxNovitusECRAction::ShowImportDialog() {
+    Tfrm_import form(GetOwnerWindow(), GetLgLink());
+    return form.Show(*this) == mrOk;
+}
 
 void TQxNovitusECRAction::NotAvailable(const char* what) {
     SprawdzCzyPrzerwac();

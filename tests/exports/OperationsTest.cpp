@@ -200,4 +200,28 @@ TEST_F(Operations, ForeignOrFreedLibraryHandlesAreRefused) {
     host->api.ZwolnijBiblioteke(lib);  // freeing twice is harmless
 }
 
+TEST_F(Operations, GoodsImportWindowWithoutAScreenConfirmsTheChoicesAsStored) {
+#ifdef _WIN32
+    GTEST_SKIP() << "on Windows the dialog is a real window, worked by test_dialogs";
+#endif
+    Register();
+    host->params["NovitusECRImportOverWrite"] = "TRUE";
+    host->params["NovitusECRImportLogSave"] = "FALSE";
+    int code = -1;
+    AnsiString name;
+    EXPECT_TRUE(host->ShowWindow(2, &code, &name));
+    EXPECT_EQ(code, 2);
+    EXPECT_EQ(name, "Import towar\xF3w do programu");
+    std::vector<std::vector<AnsiString>> writes;
+    for (const THostCall& call : host->calls)
+        if (call.number == 21) writes.push_back(call.args);
+    EXPECT_EQ(writes, (std::vector<std::vector<AnsiString>>{{"NovitusECRImportOverWrite", "TRUE"},
+                                                            {"NovitusECRImportLogSave", "FALSE"}}));
+    // A refused write is reported under the window's operation name and answers false.
+    host->acceptParamWrites = false;
+    EXPECT_FALSE(host->ShowWindow(2, &code, &name));
+    ASSERT_FALSE(Texts(2).empty());
+    EXPECT_EQ(Texts(2)[0], "Podczas wykonywania operacji 'wy\x9Cwietlanie okna' wyst\xB9pi\xB3 b\xB3\xB9\x64:");
+}
+
 }  // namespace

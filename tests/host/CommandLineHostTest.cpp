@@ -95,6 +95,18 @@ TEST(CommandLineHost, RunsTheConnectionTestAndReportsErrorsInItsStatus) {
     EXPECT_EQ(RunHost(tmp, "run nonsense"), 2);
     server.Stop();
 }
+TEST(CommandLineHost, GoodsImportWindowPrintsTheChoicesItLeaves) {
+    TempDir tmp;
+    ASSERT_EQ(RunHost(tmp, "set NovitusECRImportOverWrite TRUE"), 0);
+    AnsiString out;
+    EXPECT_EQ(RunHost(tmp, "window 2", &out), 0) << out;
+    EXPECT_NE(out.find(u8"okno 2: Import towarów do programu, kod 2, wynik: tak\n"
+                       "NovitusECRImportOverWrite = TRUE\n"
+                       "NovitusECRImportLogSave = TRUE\n"),
+              AnsiString::npos)
+        << out;
+    EXPECT_EQ(RunHost(tmp, "window 3", &out), 1);
+}
 #endif
 
 }  // namespace
