@@ -2,6 +2,8 @@
 
 #include "codes/KartaRab.h"
 #include "driver/NovitusTexts.h"
+#include "driver/SalesImport.h"
+#include "driver/SingleReceipt.h"
 #include "platform/DateTools.h"
 #include "platform/Exceptions.h"
 #include "platform/Os.h"
@@ -36,6 +38,11 @@ void TQxNovitusECRAction::OpenPort() {
 }
 
 void TQxNovitusECRAction::ClosePort() { channel.ClosePort(); }
+
+void TQxNovitusECRAction::ImpBufsDelete() {
+    imp_bufs.clear();
+    imp_buf = nullptr;
+}
 
 AnsiString TQxNovitusECRAction::FNameLOG() { return FKatalogWymiany + "import.log"; }
 
@@ -138,8 +145,8 @@ void TQxNovitusECRAction::NotAvailable(const char* what) {
 }
 
 void TQxNovitusECRAction::Eksport() { NotAvailable(u8"eksport towarów"); }
-void TQxNovitusECRAction::Import() { NotAvailable(u8"import sprzedaży"); }
-void TQxNovitusECRAction::ImportParagonu() { NotAvailable(u8"import paragonu"); }
+void TQxNovitusECRAction::Import() { TSalesImport(*this).Import(); }
+void TQxNovitusECRAction::ImportParagonu() { TSingleReceipt(*this).ImportParagonu(); }
 void TQxNovitusECRAction::DownloadPluF7() { NotAvailable(u8"odczyt towarów do pliku"); }
 void TQxNovitusECRAction::ResetSaleF7() { NotAvailable(u8"zerowanie obrotów"); }
 void TQxNovitusECRAction::ImportPluF7() { NotAvailable(u8"import towarów do programu"); }

@@ -4,6 +4,7 @@
 
 #include "platform/DateTools.h"
 #include "platform/File.h"
+#include "platform/LineReader.h"
 #include "platform/Os.h"
 #include "platform/Translation.h"
 
@@ -113,10 +114,9 @@ void TLTools::BufToAppendFile(const AnsiString& bytes, const AnsiString& fileNam
 void TLTools::ArchiveFile(const AnsiString& source, const AnsiString& archive, TMLgExtTools* translation, bool isExport,
                           int exportKind, bool withHeader, const AnsiString& extraLine) {
     if (!Os().FileExists(source)) return;
-    TMFile src;
-    src.SetPath(source);
-    src.SetReadOnly(true);
-    src.Open();
+    // Read in blocks: a staging file of a large import has millions of lines.
+    TLineReader src;
+    src.Open(source);
     TMFile arch;
     OpenForAppend(arch, archive);
 
@@ -151,8 +151,9 @@ void TLTools::ArchiveFile(const AnsiString& source, const AnsiString& archive, T
 
     // Every line of the source, including text after its last line end.
     AnsiString line;
-    while (src.ReadLine(line, "\r\n")) arch.WriteLine(line);
-    if (!line.empty()) arch.WriteLine(line);
+    while (src.Next(line)) arch.WriteLine(line);
+    const AnsiString rest = src.Rest();
+    if (!rest.empty()) arch.WriteLine(rest);
     arch.Close();
     src.Close();
 }

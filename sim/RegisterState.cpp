@@ -119,6 +119,7 @@ std::vector<AnsiString> TRegisterState::Written(const AnsiString& id) const {
 void TRegisterState::Load(const AnsiString& text) {
     FFiles.clear();
     FOrder.clear();
+    salesSpec.clear();
     TSimFile* current = nullptr;
     std::vector<AnsiString> lines = SplitLines(text);
     bool rulesSeen = false;
@@ -165,6 +166,9 @@ void TRegisterState::Load(const AnsiString& text) {
             std::vector<AnsiString> ids;
             for (size_t i = 2; i < w.size(); ++i) ids.push_back(Unescape(w[i]));
             FResetRules[begin] = ids;
+        } else if (key == "sales") {
+            if (w.size() != 2) throw Exception(where + "sales needs one value");
+            salesSpec = w[1];
         } else {
             throw Exception(where + "unknown keyword '" + key + "'");
         }
@@ -184,6 +188,7 @@ void TRegisterState::LoadFile(const AnsiString& path) {
 
 AnsiString TRegisterState::Save() const {
     AnsiString out;
+    if (!salesSpec.empty()) out += "sales " + salesSpec + "\n";
     for (const auto& rule : FResetRules) {
         out += "reset " + IntToStr(rule.first);
         for (const AnsiString& id : rule.second) out += " " + Escape(id);

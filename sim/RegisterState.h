@@ -10,10 +10,12 @@
 //     record <data>                a record; the rest of the line, trailing blanks included
 //     error <hh>                   start packets naming the file are refused with this code
 //     reset <begin> <id> ...       a reset transfer from <begin> clears these files
+//     sales <days>[x<receipts>]    the register sells that many days when it starts
 //
 // Records and identifiers may hold any bytes but CR and LF; "\xNN" writes any byte and "\\"
 // a backslash. The rules that serve, store and clear records are virtual, so a register
 // with record-level behaviour derives from this class.
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -68,6 +70,12 @@ public:
     virtual int Write(const AnsiString& id, const AnsiString& data);
     // A reset transfer.
     virtual int Reset(const AnsiString& id, long beg, long end);
+
+    // The sales the register file asks for ("sales" line); empty when none.
+    AnsiString salesSpec;
+    // Runs after a resetting read cleared what it served, with the file's identifier: rules
+    // that follow the data (the receipt buffer's status) hang here.
+    std::function<void(TRegisterState& state, const AnsiString& id)> onConsumed;
 
     // "\xNN" and "\\" escapes.
     static AnsiString Unescape(const AnsiString& text);
