@@ -29,5 +29,5 @@ bool OsFileSync(std::FILE* file) {
 bool OsFolderSync(const AnsiString&) { return true; }
 
 bool OsFileReplace(const AnsiString& from, const AnsiString& to) {
-    return win32::ReplaceFile(NativePath(from), NativePath(to));
+    return win32::MoveReplacing(NativePath(from), NativePath(to));
 }
