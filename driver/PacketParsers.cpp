@@ -1,7 +1,10 @@
 #include "driver/PacketParsers.h"
 
+#include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cmath>
+#include <string_view>
 
 #include "codes/KartaRab.h"
 #include "codes/KodWazony.h"
@@ -12,9 +15,29 @@
 namespace {
 const char* const kCls = "TQxNovitusECRAction";
 
+// The part of a field (position from 1) that exists, without the blanks around it.
+std::string_view Field(const AnsiString& line, int position, int length) {
+    const size_t from = static_cast<size_t>(position - 1);
+    if (from >= line.size()) return {};
+    std::string_view field(line.data() + from, std::min(line.size() - from, static_cast<size_t>(length)));
+    while (!field.empty() && static_cast<unsigned char>(field.front()) <= ' ') field.remove_prefix(1);
+    while (!field.empty() && static_cast<unsigned char>(field.back()) <= ' ') field.remove_suffix(1);
+    return field;
+}
+
 // A whole number field; false when it cannot be read as one (blanks around it are allowed).
+// Read in place: the analysis meets a million of them in a large staging file.
 bool ReadNumber(const AnsiString& line, int position, int length, long long& value) {
-    return TryStrToInt64(Trim(SubString(line, position, length)), value);
+    std::string_view field = Field(line, position, length);
+    if (!field.empty() && field.front() == '+') {
+        field.remove_prefix(1);
+        if (!field.empty() && field.front() == '-') return false;
+    }
+    long long result = 0;
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), result);
+    if (error != std::errc() || end != field.data() + field.size() || field.empty()) return false;
+    value = result;
+    return true;
 }
 
 // A counter field: 0 when unreadable.
@@ -88,7 +111,7 @@ bool TPacketParsers::ReadSaleLine(const AnsiString& line, QVRPosition& position)
     const double value = ParseValue(line, 44, 10);
     const double quantity = raw / std::pow(10.0, decimals) * 1000;
     if (kind == 0) return false;
-    position.Fkod = FormatBarcodeIn(SubString(line, 4, 18));
+    position.Fkod = FormatBarcodeIn(AnsiString(Field(line, 4, 18)));
     position.Filosc = Clamped(std::trunc(quantity >= 0 ? quantity + 0.5 : quantity - 0.5));
     position.Fwartosc = Amount(value);
     position.Frabat = Clamped(std::trunc(price * quantity / 1000 - value));

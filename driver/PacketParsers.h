@@ -11,6 +11,7 @@ class TQxNovitusECRAction;
 // payment and its number into every position.
 class NvReceipt : public QVRParagon {
 public:
+    NvReceipt() { Fpos.reserve(16); }  // room for a usual receipt's positions at once
     void PostProcess() override;
 };
 

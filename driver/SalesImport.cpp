@@ -301,6 +301,27 @@ void TSalesImport::ReadFiscalReportFromECR() {
 
 void TSalesImport::ImportFromFile() {
     const char* method = "ImportFromFile";
+    FLineNumber = 0;
+    FLine.clear();
+    try {
+        Analyse(FAction.FNameIMP());
+        if (!FOrderText.empty()) FOrders.OrderSaveAndMakeEDI(FOrderText);
+        FOrderText.clear();
+        ImpBufsSave();
+        TLTools::ArchiveFile(FAction.FNameIMP(), FAction.FNameARC(), nullptr, false, -1, true, "");
+        Os().DeleteFile(FAction.FNameIMP());
+        FAction.ImpBufsDelete();
+    } catch (...) {
+        FAction.MsgAdd(FillIn(Text(method, "Bladwnov", u8"Błąd w novitus.imp w linii %d!"), {IntToStr(FLineNumber)}),
+                       LPV_Error, 100);
+        FAction.MsgAdd("Linia: " + FLine + "!", LPV_Error, 100);
+        FAction.ImpBufsDelete();
+        FReceipt.reset();
+        throw;
+    }
+}
+
+void TSalesImport::Analyse(const AnsiString& fileName) {
     FTango = FAction.ParamAsInt("TangoOstatniWydruk");
     FImportOrders = FAction.cfgMedium != md_file || FAction.ParamAsInt("NovitusECRImportOrders") != 0;
     FEuroRate = 1;
@@ -309,33 +330,14 @@ void TSalesImport::ImportFromFile() {
     FOrderText.clear();
     FAction.MsgAdd("Analiza pliku novitus.imp...", LPV_Value, 100);
     TLineReader reader;
-    int lineNumber = 0;
-    AnsiString line;
-    try {
-        reader.Open(FAction.FNameIMP());
-        int counter = 0;
-        while (reader.Next(line)) {
-            ++lineNumber;
-            FAction.Progress(counter);
-            AnalyseLine(line);
-        }
-        FAction.MsgS(LPV_Ok);
-        if (!FOrderText.empty()) FOrders.OrderSaveAndMakeEDI(FOrderText);
-        FOrderText.clear();
-        ImpBufsSave();
-        reader.Close();
-        TLTools::ArchiveFile(FAction.FNameIMP(), FAction.FNameARC(), nullptr, false, -1, true, "");
-        Os().DeleteFile(FAction.FNameIMP());
-        FAction.ImpBufsDelete();
-    } catch (...) {
-        FAction.MsgAdd(FillIn(Text(method, "Bladwnov", u8"Błąd w novitus.imp w linii %d!"), {IntToStr(lineNumber)}),
-                       LPV_Error, 100);
-        FAction.MsgAdd("Linia: " + line + "!", LPV_Error, 100);
-        FAction.ImpBufsDelete();
-        FReceipt.reset();
-        reader.Close();
-        throw;
+    reader.Open(fileName);
+    int counter = 0;
+    while (reader.Next(FLine)) {
+        ++FLineNumber;
+        FAction.Progress(counter);
+        AnalyseLine(FLine);
     }
+    FAction.MsgS(LPV_Ok);
 }
 
 QxImpBuf& TSalesImport::CurrentBuffer() {

@@ -34,6 +34,9 @@ public:
     // Analyses the staging file, hands the buffers over, converts the orders, then archives
     // and deletes the staging file.
     void ImportFromFile();
+    // Its first part: every line of the file into the action's import buffers, the receipt
+    // under assembly and the order text.
+    void Analyse(const AnsiString& fileName);
 
     // Makes the buffer of the date's day current, creating it when there is none.
     void ImpBufsSubstitute(const TdtTools& date);
@@ -65,6 +68,8 @@ private:
     TEdiOrders FOrders;
 
     // State of one analysis.
+    int FLineNumber = 0;
+    AnsiString FLine;
     int FTango = 0;
     bool FImportOrders = true;
     double FEuroRate = 1;

@@ -150,10 +150,14 @@ void TLTools::ArchiveFile(const AnsiString& source, const AnsiString& archive, T
     if (!extraLine.empty()) arch.WriteLine(extraLine);
 
     // Every line of the source, including text after its last line end.
-    AnsiString line;
-    while (src.Next(line)) arch.WriteLine(line);
-    const AnsiString rest = src.Rest();
-    if (!rest.empty()) arch.WriteLine(rest);
+    // Every line followed by CR LF is the file's bytes as they are, a last line without its
+    // line end gets one.
+    AnsiString block, end = "\r\n";
+    while (src.Read(block)) {
+        arch.Write(block);
+        end = block.size() >= 2 ? block.substr(block.size() - 2) : end.substr(1) + block;
+    }
+    if (end != "\r\n") arch.Write("\r\n");
     arch.Close();
     src.Close();
 }

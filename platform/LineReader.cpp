@@ -77,3 +77,10 @@ bool TLineReader::Next(AnsiString& line) {
 }
 
 AnsiString TLineReader::Rest() const { return AnsiString(FBuf.data() + FBegin, FEnd - FBegin); }
+
+bool TLineReader::Read(AnsiString& block) {
+    if (FBegin == FEnd && !Fill()) return false;
+    block.assign(FBuf.data() + FBegin, FEnd - FBegin);
+    FBegin = FEnd;
+    return true;
+}

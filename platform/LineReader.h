@@ -24,6 +24,8 @@ public:
     bool Next(AnsiString& line);
     // After Next returned false: the bytes after the last CR LF.
     AnsiString Rest() const;
+    // The next bytes as they are, whatever lines they hold; false at the end of the file.
+    bool Read(AnsiString& block);
 
 private:
     // Keeps the unread bytes and reads more after them; false when nothing more came.

@@ -96,7 +96,8 @@ TEST_F(EdiOrders, WhatTheRegisterSendsNeverNamesAFileOutsideTheFolder) {
     const std::vector<AnsiString> expected = {"Doc003198001010000000000.txt", "Doc003198001010000000000_001.txt"};
     EXPECT_EQ(Documents(), expected);
     std::set<AnsiString> top;
-    for (const auto& entry : std::filesystem::directory_iterator(tmp.Path())) top.insert(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(tmp.Path()))
+        top.insert(entry.path().filename().string());
     EXPECT_EQ(top, (std::set<AnsiString>{"EDI", "arch.imp", "errors.txt"}));
 }
 

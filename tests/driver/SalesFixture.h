@@ -31,9 +31,12 @@ protected:
         host.device.number = 3;
         host.device.name = "KASA 3";
         Os().ForceDirectories(tmp.File("EDI"));
-        host.params = {{"NovitusECRPort", "PLIK"},         {"NovitusECRCardParseMask", "99kkkkkkymmrx"},
-                       {"NovitusECREdiFolder", tmp.File("EDI")}, {"NovitusECRSaleSource", "1"},
-                       {"NovitusECRReceipts", "2"},           {"NovitusECRImportOrders", "1"}};
+        host.params = {{"NovitusECRPort", "PLIK"},
+                       {"NovitusECRCardParseMask", "99kkkkkkymmrx"},
+                       {"NovitusECREdiFolder", tmp.File("EDI")},
+                       {"NovitusECRSaleSource", "1"},
+                       {"NovitusECRReceipts", "2"},
+                       {"NovitusECRImportOrders", "1"}};
     }
     AnsiString Staging() const { return tmp.File("novitus.imp"); }
     void Stage(const std::vector<AnsiString>& lines) {

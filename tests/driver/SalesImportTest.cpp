@@ -126,11 +126,12 @@ TEST_F(Parsers, EveryShortRecordIsSkippedWithItsWarning) {
         AnsiString line;
         const char* what;
     } cases[] = {
-        {[&](const AnsiString& l) { parsers.ParsePacket_k0123(l, &receipt, total); }, Sale(1, "5", 0, 1, 1, 1).substr(0, 52),
-         " (pozycja sprzeda\xBFy)"},
+        {[&](const AnsiString& l) { parsers.ParsePacket_k0123(l, &receipt, total); },
+         Sale(1, "5", 0, 1, 1, 1).substr(0, 52), " (pozycja sprzeda\xBFy)"},
         {[&](const AnsiString& l) { parsers.ParsePacket_k5(l, &receipt); }, "Dk5" + AnsiString(20, '9'),
          " (nr karty rabatowej)"},
-        {[&](const AnsiString& l) { parsers.ParsePacket_k8(l, &receipt); }, "Dk85260250274" + AnsiString(6, ' '), " (NIP klienta)"},
+        {[&](const AnsiString& l) { parsers.ParsePacket_k8(l, &receipt); }, "Dk85260250274" + AnsiString(6, ' '),
+         " (NIP klienta)"},
         {[&](const AnsiString& l) { parsers.ParsePacket_k004(l, &receipt, 0); }, Close(1, 2, kWhen1).substr(0, 144),
          " (stopka sprzeda\xBFy)"},
         {[&](const AnsiString& l) { parsers.ParsePacket_U(l); }, Counter("5", 1, 1).substr(0, 92),
@@ -209,8 +210,9 @@ TEST_F(Analysis, CountersBeforeTheRegistersDate) {
         EXPECT_NE(host.loads.front().find("PLU;;5900001;2000;500"), AnsiString::npos);
         EXPECT_NE(host.loads.back().find("KAS_STANKASY;700\r\n"), AnsiString::npos);
         EXPECT_NE(host.loads.back().find("KAS_BIEZ;" + c.date.substr(0, 8)), AnsiString::npos);
-        EXPECT_NE(host.loads.back().find("KASPAR;NovitusECRFiscalReportNo;42\r\nKASPAR;NovitusECRFiscalReportDate;240313"),
-                  AnsiString::npos);
+        EXPECT_NE(
+            host.loads.back().find("KASPAR;NovitusECRFiscalReportNo;42\r\nKASPAR;NovitusECRFiscalReportDate;240313"),
+            AnsiString::npos);
     }
 }
 
@@ -231,7 +233,9 @@ TEST_F(Analysis, FailureLeavesTheStagingFileAsItWasAndHandsNothingMore) {
         {{Sale(1, "5900001", 0, 1, 100, 100), Close(1, 101, kWhen1), "Dk1"}, 0, 0, "linii 3!"},
         {{Sale(1, "5900001", 0, 1, 100, 100), Close(1, 101, kWhen1), Sale(1, "5900002", 0, 1, 100, 100),
           Close(2, 102, kWhen2)},
-         2, 2, "linii 4!"},
+         2,
+         2,
+         "linii 4!"},
     };
     for (const auto& c : cases) {
         host.loads.clear();

@@ -61,7 +61,8 @@ protected:
         std::vector<int> numbers;
         for (const AnsiString& load : loads)
             for (const AnsiString& line : SplitLines(load))
-                if (StartsWith(line, "TRN;") || StartsWith(line, "KSK;")) numbers.push_back(StrToInt(line.substr(4, line.find(';', 4) - 4)));
+                if (StartsWith(line, "TRN;") || StartsWith(line, "KSK;"))
+                    numbers.push_back(StrToInt(line.substr(4, line.find(';', 4) - 4)));
         return numbers;
     }
     bool Shown(const AnsiString& text) const {
@@ -69,9 +70,7 @@ protected:
             if (t.find(text) != AnsiString::npos) return true;
         return false;
     }
-    size_t Documents() const {
-        return std::distance(std::filesystem::directory_iterator(tmp.Path() / "EDI"), {});
-    }
+    size_t Documents() const { return std::distance(std::filesystem::directory_iterator(tmp.Path() / "EDI"), {}); }
 
     std::shared_ptr<TRegisterState> state;
     std::unique_ptr<TRegisterSim> sim;

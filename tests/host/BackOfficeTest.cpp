@@ -17,7 +17,8 @@ TEST(BackOffice, KeepsEveryFileAndItsCountersAndARestartCompletesAnInterruptedLo
     const AnsiString folder = tmp.File("loaded");
     std::map<AnsiString, AnsiString> params;
     TParamStore store(tmp.File("host.params"));
-    WriteAll(tmp.File("kasa.imp"), "[OPERACJE]\r\nKASPAR;TangoOstatniWydruk;258\r\nKASPAR;NovitusECRLastReceipt;10\r\n");
+    WriteAll(tmp.File("kasa.imp"),
+             "[OPERACJE]\r\nKASPAR;TangoOstatniWydruk;258\r\nKASPAR;NovitusECRLastReceipt;10\r\n");
     TBackOffice office(folder, store);
     EXPECT_EQ(office.Load(tmp.File("kasa.imp"), params), folder + "/000001-kasa.imp");
     EXPECT_EQ(ReadAll(folder + "/000001-kasa.imp"), ReadAll(tmp.File("kasa.imp")));
@@ -74,8 +75,9 @@ TEST(CommandLineHost, ImportsTheDaysSoldAndNeverTwice) {
         const int status = std::system(cmd.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
-    for (const AnsiString& setting : std::vector<AnsiString>{"NovitusECRPort TCP/IP", "NovitusECRIpAddress 127.0.0.1",
-                                      "NovitusECRIpPort " + IntToStr(server.Port()), "NovitusECRImportOrders 1"})
+    for (const AnsiString& setting :
+         std::vector<AnsiString>{"NovitusECRPort TCP/IP", "NovitusECRIpAddress 127.0.0.1",
+                                 "NovitusECRIpPort " + IntToStr(server.Port()), "NovitusECRImportOrders 1"})
         ASSERT_EQ(host("set " + setting), 0);
     EXPECT_EQ(host("--exchange ex import"), 0) << ReadAll(tmp.File("out.txt"));
     const AnsiString out = ReadAll(tmp.File("out.txt"));
