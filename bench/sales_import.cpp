@@ -96,8 +96,10 @@ void BM_AnalysisAgainstBareRead(benchmark::State& state) {
     const std::string dir = BenchDir();
     FakeHostLink host;
     host.device.exchangeDirectory = dir;
-    host.params = {{"NovitusECRPort", "PLIK"},        {"NovitusECRCardParseMask", "99kkkkkkymmrx"},
-                   {"NovitusECREdiFolder", dir + "EDI"}, {"NovitusECRSaleSource", "1"},
+    host.params = {{"NovitusECRPort", "PLIK"},
+                   {"NovitusECRCardParseMask", "99kkkkkkymmrx"},
+                   {"NovitusECREdiFolder", dir + "EDI"},
+                   {"NovitusECRSaleSource", "1"},
                    {"NovitusECRReceipts", "2"}};
     TVirtualClock clock;
     SetClock(&clock);
@@ -150,9 +152,10 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     if (gBare > 0)
-        std::printf("staging file of %d lines: bare read and split %.3f s; analysis %.3f s, analysis / bare %.2f; "
-                    "whole import (written, handed over, archived) %.3f s, whole / bare %.2f\n",
-                    kReceipts * kLinesPerReceipt, gBare / kIterations, gAnalysis / kIterations, gAnalysis / gBare,
-                    gWhole / kIterations, gWhole / gBare);
+        std::printf(
+            "staging file of %d lines: bare read and split %.3f s; analysis %.3f s, analysis / bare %.2f; "
+            "whole import (written, handed over, archived) %.3f s, whole / bare %.2f\n",
+            kReceipts * kLinesPerReceipt, gBare / kIterations, gAnalysis / kIterations, gAnalysis / gBare,
+            gWhole / kIterations, gWhole / gBare);
     return 0;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main job, end to end: build velkora, start the register simulator on loopback with a
-# demo register, run the connection test through the command-line host, stop the simulator.
+# demo register, run the connection test through the command-line host, let the register sell
+# two days and import them, stop the simulator.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -19,6 +20,7 @@ work=${DEMO_DIR:-$root/build/demo/run}
 mkdir -p "$work"
 cd "$work"
 rm -f velkora-host.params
+rm -rf exchange/loaded exchange/novitus.imp
 mkdir -p EDI exchange
 
 port_file=$(mktemp)
@@ -39,4 +41,13 @@ host="$root/build/demo/velkora-host"
 status=0
 "$host" --exchange "$work/exchange" --device-number 1 run test || status=$?
 echo "Communication log: $(ls -1 "$work"/exchange/log/*.TXT | tail -n1)"
+
+# The register sells two days (receipts, counters, reports, orders) and the host imports them:
+# the receipts per sales date with their totals, the cash report, the orders as EDI documents.
+echo
+"$host" set NovitusECRImportOrders 1
+kill -USR1 "$sim"
+for _ in $(seq 50); do grep -q '^sold' "$port_file" && break; sleep 0.1; done
+echo "Register simulator: $(grep '^sold' "$port_file" | tail -n1)"
+"$host" --exchange "$work/exchange" --device-number 1 import || status=$?
 exit $status

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The connection test of velkora.dll under Wine against the (Linux) register simulator:
 # over loopback TCP, and over a serial line — Wine's COM5 linked to the simulator's
-# pseudo-terminal in the dosdevices folder.
+# pseudo-terminal in the dosdevices folder; then the sales import of two days over COM5.
 #   usage: wine-connection-test.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -71,7 +71,22 @@ serial_case() {
   return $r
 }
 
+import_case() {  # two days of eight receipts: two files loaded, both days' receipts in them
+  start_sim --pty --sales 2x8
+  mkdir -p "$prefix/dosdevices"
+  ln -sfn "$sim_line" "$prefix/dosdevices/com5"
+  host set NovitusECRPort COM5
+  host set NovitusECRSpeed 4
+  host set NovitusECRImportOrders 1
+  local r=0
+  (cd "$work" && wine "$windows/velkora-host.exe" --library "$windows/velkora.dll" --exchange exchange import) \
+    >"$work/out.txt" 2>&1 || r=$?
+  stop_sim
+  [ $r -eq 0 ] && [ "$(grep -c 'razem 8 paragon' "$work/out.txt")" -eq 2 ] && grep -q 'EDI' "$work/out.txt"
+}
+
 check tcp_case
 check serial_case
+check import_case
 echo "wine connection test: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
