@@ -5,6 +5,7 @@
 
 #include "host/BackOffice.h"
 #include "host/SalesReport.h"
+#include "platform/Os.h"
 #include "sim/RegisterSim.h"
 #include "sim/SalesDay.h"
 #include "sim/SimServer.h"
@@ -15,12 +16,13 @@ namespace {
 TEST(BackOffice, KeepsEveryFileAndItsCountersAndARestartCompletesAnInterruptedLoad) {
     TempDir tmp;
     const AnsiString folder = tmp.File("loaded");
+    const AnsiString copy = folder + PathDelim;
     std::map<AnsiString, AnsiString> params;
     TParamStore store(tmp.File("host.params"));
     WriteAll(tmp.File("kasa.imp"),
              "[OPERACJE]\r\nKASPAR;TangoOstatniWydruk;258\r\nKASPAR;NovitusECRLastReceipt;10\r\n");
     TBackOffice office(folder, store);
-    EXPECT_EQ(office.Load(tmp.File("kasa.imp"), params), folder + "/000001-kasa.imp");
+    EXPECT_EQ(office.Load(tmp.File("kasa.imp"), params), copy + "000001-kasa.imp");
     EXPECT_EQ(ReadAll(folder + "/000001-kasa.imp"), ReadAll(tmp.File("kasa.imp")));
     EXPECT_EQ(params["TangoOstatniWydruk"], "258");
     TParamStore saved(tmp.File("host.params"));
@@ -39,7 +41,7 @@ TEST(BackOffice, KeepsEveryFileAndItsCountersAndARestartCompletesAnInterruptedLo
     TParamStore after(tmp.File("host.params"));
     after.Load();
     EXPECT_EQ(after.values["TangoOstatniWydruk"], "300");
-    EXPECT_EQ(restarted.Load(tmp.File("kasa.imp"), params), folder + "/000003-kasa.imp");
+    EXPECT_EQ(restarted.Load(tmp.File("kasa.imp"), params), copy + "000003-kasa.imp");
 }
 
 TEST(SalesReport, ReceiptsTotalsAndPaymentForms) {
