@@ -37,13 +37,17 @@ import() { (cd "$work/run" && exec "$build/velkora-host" --exchange ex import) >
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
-# How long an import takes here, start-up included.
-start_sim
-new_host
-begin=$(now_ms)
-import || { cat "$work/run/out.txt"; exit 1; }
-duration=$(($(now_ms) - begin))
-stop_sim
+# How long an import takes here, start-up included: the shortest of three.
+duration=""
+for _ in 1 2 3; do
+  start_sim
+  new_host
+  begin=$(now_ms)
+  import || { cat "$work/run/out.txt"; exit 1; }
+  took=$(($(now_ms) - begin))
+  [ -z "$duration" ] || [ "$took" -lt "$duration" ] && duration=$took
+  stop_sim
+done
 echo "an uninterrupted import of $((2 * per_day)) receipts takes $duration ms; $runs runs killed across it"
 
 failed=0 killed=0 reruns=0 leftovers=0
@@ -51,7 +55,7 @@ declare -A phases=()
 for i in $(seq "$runs"); do
   start_sim
   new_host
-  delay=$(awk -v d="$duration" -v i="$i" -v n="$runs" 'BEGIN { printf "%.3f", d * (i - 0.5) / n / 1000 }')
+  delay=$(awk -v d="$duration" -v i="$i" -v n="$runs" 'BEGIN { printf "%.3f", 0.95 * d * (i - 0.5) / n / 1000 }')
   (cd "$work/run" && exec "$build/velkora-host" --exchange ex import) >"$work/run/killed.txt" 2>&1 &
   victim=$!
   sleep "$delay"
