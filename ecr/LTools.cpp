@@ -4,6 +4,7 @@
 
 #include "platform/DateTools.h"
 #include "platform/File.h"
+#include "platform/LineReader.h"
 #include "platform/Os.h"
 #include "platform/Translation.h"
 
@@ -113,10 +114,9 @@ void TLTools::BufToAppendFile(const AnsiString& bytes, const AnsiString& fileNam
 void TLTools::ArchiveFile(const AnsiString& source, const AnsiString& archive, TMLgExtTools* translation, bool isExport,
                           int exportKind, bool withHeader, const AnsiString& extraLine) {
     if (!Os().FileExists(source)) return;
-    TMFile src;
-    src.SetPath(source);
-    src.SetReadOnly(true);
-    src.Open();
+    // Read in blocks: a staging file of a large import has millions of lines.
+    TLineReader src;
+    src.Open(source);
     TMFile arch;
     OpenForAppend(arch, archive);
 
@@ -150,9 +150,14 @@ void TLTools::ArchiveFile(const AnsiString& source, const AnsiString& archive, T
     if (!extraLine.empty()) arch.WriteLine(extraLine);
 
     // Every line of the source, including text after its last line end.
-    AnsiString line;
-    while (src.ReadLine(line, "\r\n")) arch.WriteLine(line);
-    if (!line.empty()) arch.WriteLine(line);
+    // Every line followed by CR LF is the file's bytes as they are, a last line without its
+    // line end gets one.
+    AnsiString block, end = "\r\n";
+    while (src.Read(block)) {
+        arch.Write(block);
+        end = block.size() >= 2 ? block.substr(block.size() - 2) : end.substr(1) + block;
+    }
+    if (end != "\r\n") arch.Write("\r\n");
     arch.Close();
     src.Close();
 }

@@ -91,6 +91,13 @@ void TMFile::SetEof() {
     FLastOp = lastNone;
 }
 
+void TMFile::Sync() {
+    Check();
+    errno = 0;
+    if (!OsFileSync(FFile)) RaiseFileError(kWriteError, FPath, errno);
+    FLastOp = lastNone;
+}
+
 bool TMFile::ReadLine(AnsiString& line, const AnsiString& terminator) {
     line.clear();
     Check();

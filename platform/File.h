@@ -30,6 +30,9 @@ public:
     long long GetSize() const;
     // Truncates the file at the current position.
     void SetEof();
+    // Puts what was written on stable storage (not only in the system's cache); raises
+    // EMException when the system cannot.
+    void Sync();
 
     // Reads up to the terminator (not included in line). Returns false at the end of the
     // file, still delivering the text read so far (possibly empty). With the terminator
