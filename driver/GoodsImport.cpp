@@ -51,15 +51,14 @@ AnsiString TGoodsImport::Txt(const char* method, const char* piece, const char* 
     return NvTxt(kCls, method, piece, defaultUtf8, duplicate);
 }
 
-void TGoodsImport::RefuseFileMedium() const {
+void TGoodsImport::RefuseFileMedium(const char* method) const {
     if (ksaction.cfgMedium == md_file)
-        throw Exception(
-            Txt("ImportPluF7", "Exception", u8"Ustawione złącze PLIK! Ustaw na normalny port COM lub TCP/IP."));
+        throw Exception(Txt(method, "Exception", u8"Ustawione złącze PLIK! Ustaw na normalny port COM lub TCP/IP."));
 }
 
 void TGoodsImport::DownloadPluF7() {
     TQxNovitusECRAction& a = ksaction;
-    RefuseFileMedium();
+    RefuseFileMedium("DownloadPluF7");
     a.ReadParams();
     try {
         a.OpenPort();
@@ -99,7 +98,7 @@ void TGoodsImport::CancelPluList() {
 
 void TGoodsImport::ImportPluF7() {
     TQxNovitusECRAction& a = ksaction;
-    RefuseFileMedium();
+    RefuseFileMedium("ImportPluF7");
     a.ReadParams();
     try {
         a.OpenPort();

@@ -51,7 +51,7 @@ public:
 
 private:
     AnsiString Txt(const char* method, const char* piece, const char* defaultUtf8, int duplicate = 0) const;
-    void RefuseFileMedium() const;
+    void RefuseFileMedium(const char* method) const;
     // Every record of a read transfer, each acknowledged as it comes.
     std::vector<AnsiString> ReadRecords(const char* id, long beg, long end);
     void ReadVatTable();

@@ -82,10 +82,9 @@ protected:
         }
         return "";
     }
-    bool Shown(const AnsiString& text) const {
-        for (const FakeMessage& m : host.messages)
-            if (m.text == text) return true;
-        return false;
+    int Shown(const AnsiString& text) const {
+        return static_cast<int>(std::count_if(host.messages.begin(), host.messages.end(),
+                                              [&](const FakeMessage& m) { return m.text == text; }));
     }
     std::vector<AnsiString> LogLines() const { return SplitLines(ReadAll(tmp.File("import.log"))); }
 
@@ -147,30 +146,27 @@ TEST_F(GoodsImport, EachGoodsReachesTheHostAndTheLogByTheListsReadFirst) {
                              u8"- zaktualizowanych:\x01"
                              "1"})
         EXPECT_TRUE(Shown(Ansi(line))) << line;
-    EXPECT_EQ(std::count_if(host.messages.begin(), host.messages.end(),
-                            [](const FakeMessage& m) { return m.text == Ansi(u8"- odczyt towarów kontynuowany..."); }),
-              4);
+    EXPECT_EQ(Shown(Ansi(u8"- odczyt towarów kontynuowany...")), 4);
     EXPECT_TRUE(Shown(Ansi(u8"Zapis logu importu do pliku: ") + tmp.File("import.log")));
 }
 
 TEST_F(GoodsImport, ARecordOfTheWrongFormEndsTheImportWithoutALog) {
     const AnsiString good = GoodsData("1");
     const struct {
-        const char* what;
         AnsiString vat, group, unit, second;
         const char* error;
         size_t passed;  // goods the host got before the end
     } cases[] = {
-        {"VAT table", kVat + " ", kGroup, kUnit, good, u8"Kasa przysłała nieprawidłowy pakiet stawek VAT: \x02", 0},
-        {"group", kVat, kGroup.substr(1), kUnit, good, u8"Kasa przysłała nieprawidłowy pakiet asortymentów: \x02", 0},
-        {"unit", kVat, kGroup, kUnit + "x", good, u8"Kasa przysłała nieprawidłowy pakiet jednostek miary: \x02", 0},
-        {"goods", kVat, kGroup, kUnit, good.substr(0, 131), u8"Kasa przysłała nieprawidłowy pakiet towaru: \x02", 1},
-        {"goods number", kVat, kGroup, kUnit, GoodsData("2", 'A', "0008", "0000000250", "03", "02", "T", "", "   7 "),
+        {kVat + " ", kGroup, kUnit, good, u8"Kasa przysłała nieprawidłowy pakiet stawek VAT: \x02", 0},
+        {kVat, kGroup.substr(1), kUnit, good, u8"Kasa przysłała nieprawidłowy pakiet asortymentów: \x02", 0},
+        {kVat, kGroup, kUnit + "x", good, u8"Kasa przysłała nieprawidłowy pakiet jednostek miary: \x02", 0},
+        {kVat, kGroup, kUnit, good.substr(0, 131), u8"Kasa przysłała nieprawidłowy pakiet towaru: \x02", 1},
+        {kVat, kGroup, kUnit, GoodsData("2", 'A', "0008", "0000000250", "03", "02", "T", "", "   7 "),
          u8"'   7 ' is not a valid integer value", 1},
-        {"flags", kVat, kGroup, kUnit, GoodsData("2", 'A', "00G8"), u8"'0x00G8' is not a valid integer value", 1},
+        {kVat, kGroup, kUnit, GoodsData("2", 'A', "00G8"), u8"'0x00G8' is not a valid integer value", 1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.error);
         Fill(c.vat, c.group, c.unit, {good, c.second});
         host.got.clear();
         host.messages.clear();
