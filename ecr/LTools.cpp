@@ -1,6 +1,7 @@
 #include "ecr/LTools.h"
 
 #include <memory>
+#include <vector>
 
 #include "platform/DateTools.h"
 #include "platform/File.h"
@@ -149,10 +150,17 @@ void TLTools::ArchiveFile(const AnsiString& source, const AnsiString& archive, T
     }
     if (!extraLine.empty()) arch.WriteLine(extraLine);
 
-    // Every line of the source, including text after its last line end.
-    AnsiString line;
-    while (src.ReadLine(line, "\r\n")) arch.WriteLine(line);
-    if (!line.empty()) arch.WriteLine(line);
+    // Every line of the source, including text after its last line end, which gets one: the
+    // source copied in large blocks, and a CR LF after it unless it ends with one.
+    std::vector<char> block(1 << 16);
+    char last[2] = {0, 0};
+    size_t copied = 0;
+    for (size_t n; (n = src.Read(block.data(), block.size())) > 0; copied += n) {
+        arch.Write(block.data(), n);
+        last[0] = n >= 2 ? block[n - 2] : last[1];
+        last[1] = block[n - 1];
+    }
+    if (copied > 0 && !(copied >= 2 && last[0] == '\r' && last[1] == '\n')) arch.Write("\r\n", 2);
     arch.Close();
     src.Close();
 }

@@ -1,6 +1,7 @@
 #include "platform/File.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/Exceptions.h"
 #include "platform/OsFile.h"
@@ -116,6 +117,19 @@ bool TMFile::ReadLine(AnsiString& line, const AnsiString& terminator) {
     }
 }
 
+size_t TMFile::Read(char* bytes, size_t count) {
+    Check();
+    Switch(lastRead);
+    errno = 0;
+    const size_t n = std::fread(bytes, 1, count, FFile);
+    if (n < count && std::ferror(FFile)) {
+        int error = errno;
+        std::clearerr(FFile);
+        RaiseFileError(kReadError, FPath, error);
+    }
+    return n;
+}
+
 void TMFile::Write(const char* bytes, size_t count) {
     Check();
     if (count == 0) return;
@@ -136,30 +150,52 @@ void TMFile::WriteLine(const AnsiString& text, const AnsiString& terminator) {
 
 void TMFile::ReadStringsFromFile(const AnsiString& path, std::vector<AnsiString>& list, int mode) {
     list.clear();
-    errno = 0;
-    std::FILE* file = OsFileOpen(path, "rb");
-    if (file == nullptr) RaiseFileError(kOpenError, path, errno);
+    TMFile file;
+    file.SetPath(path);
+    file.Open();
+    TMLineReader reader(file);
+    for (std::string_view line; reader.Next(line);) list.emplace_back(line);
+    file.Close();
+}
 
-    // The whole file in one go, then split: far faster than reading line by line.
-    AnsiString data;
-    long long size = OsFileSize(file);
-    size_t chunk = mode > 65536 ? static_cast<size_t>(mode) : 65536;
-    if (size > 0) data.reserve(static_cast<size_t>(size));
-    size_t used = 0;
+bool TMLineReader::Next(std::string_view& line) {
     for (;;) {
-        if (data.size() - used < chunk) data.resize(used + chunk);
-        size_t n = std::fread(&data[used], 1, data.size() - used, file);
-        used += n;
-        if (n == 0) break;
+        // A CR LF among the bytes read.
+        while (FScan < FEnd) {
+            const void* cr = std::memchr(FBuffer.data() + FScan, '\r', FEnd - FScan);
+            if (cr == nullptr) {
+                FScan = FEnd;
+                break;
+            }
+            const size_t at = static_cast<size_t>(static_cast<const char*>(cr) - FBuffer.data());
+            if (at + 1 == FEnd) {
+                FScan = at;  // what follows the CR is still to come
+                break;
+            }
+            if (FBuffer[at + 1] != '\n') {
+                FScan = at + 1;
+                continue;
+            }
+            line = std::string_view(FBuffer.data() + FBegin, at - FBegin);
+            FBegin = FScan = at + 2;
+            return true;
+        }
+        if (FEof) {
+            if (FBegin == FEnd) return false;
+            line = std::string_view(FBuffer.data() + FBegin, FEnd - FBegin);
+            FBegin = FScan = FEnd;
+            return true;
+        }
+        // More bytes: the unfinished line moves to the front, the buffer grows when it is full.
+        if (FBegin > 0) {
+            std::memmove(FBuffer.data(), FBuffer.data() + FBegin, FEnd - FBegin);
+            FEnd -= FBegin;
+            FScan -= FBegin;
+            FBegin = 0;
+        }
+        if (FEnd == FBuffer.size()) FBuffer.resize(FBuffer.size() * 2);
+        const size_t n = FFile.Read(FBuffer.data() + FEnd, FBuffer.size() - FEnd);
+        FEof = n == 0;
+        FEnd += n;
     }
-    bool failed = std::ferror(file) != 0;
-    int error = errno;
-    std::fclose(file);
-    if (failed) RaiseFileError(kReadError, path, error);
-    data.resize(used);
-
-    size_t start = 0;
-    for (size_t at; (at = data.find("\r\n", start, 2)) != AnsiString::npos; start = at + 2)
-        list.emplace_back(data, start, at - start);
-    if (start < data.size()) list.emplace_back(data, start, AnsiString::npos);
 }

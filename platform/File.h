@@ -1,6 +1,8 @@
 #pragma once
 // The framework's file class: byte-exact reading and writing of the exchange files.
 #include <cstdio>
+#include <string_view>
+#include <vector>
 
 #include "platform/Strings.h"
 
@@ -35,6 +37,8 @@ public:
     // file, still delivering the text read so far (possibly empty). With the terminator
     // "\r\n" a lone CR or LF is part of the line. An empty terminator reads to the end.
     bool ReadLine(AnsiString& line, const AnsiString& terminator = "\r\n");
+    // Reads up to count bytes; fewer only at the end of the file. Raises on a read error.
+    size_t Read(char* bytes, size_t count);
     void WriteLine(const AnsiString& text, const AnsiString& terminator = "\r\n");
     void Write(const char* bytes, size_t count);
     void Write(const AnsiString& bytes) { Write(bytes.data(), bytes.size()); }
@@ -51,4 +55,23 @@ private:
     std::FILE* FFile = nullptr;
     enum { lastNone, lastRead, lastWrite } FLastOp = lastNone;
     void Switch(int op);
+};
+
+// The lines of an open file as ReadStringsFromFile makes them (one per CR LF terminated line,
+// a last line without terminator kept when not empty), read from the current position in
+// large blocks. Each line is a view that stays valid until the next call.
+class TMLineReader {
+public:
+    explicit TMLineReader(TMFile& file) : FFile(file), FBuffer(kBlock) {}
+    // The next line; false after the last one.
+    bool Next(std::string_view& line);
+
+private:
+    static constexpr size_t kBlock = 1 << 16;
+    TMFile& FFile;
+    std::vector<char> FBuffer;
+    size_t FBegin = 0;  // the unread bytes: FBegin .. FEnd
+    size_t FEnd = 0;
+    size_t FScan = 0;  // no line end before this
+    bool FEof = false;
 };
