@@ -116,7 +116,7 @@ TMBaudRate TEcrChannel::Speed() const {
 }
 
 void TEcrChannel::SendData(const AnsiString& bytes) {
-    Log("->", bytes);
+    if (Logging()) Log("->", bytes);
     try {
         Line().Send(bytes);
     } catch (...) {
@@ -148,26 +148,24 @@ int TEcrChannel::ReadByte(char& ch) {
 }
 
 int TEcrChannel::ReadData(char* buf, int len) {
-    AnsiString text;
-    while (static_cast<int>(text.size()) < len) {
+    // The bytes go straight into buf; the log sees them as one text.
+    int got = 0;
+    while (got < len) {
         char c = 0;
         if (ReadByte(c) == 0) {
             Log("<-", NoByteText());
             break;
         }
         if (c == EcrByte::EOT) {
-            if (!text.empty()) Log("<-", text);
+            if (got > 0 && Logging()) Log("<-", AnsiString(buf, static_cast<size_t>(got)));
             Log("<-", c);
             SendData(AnsiString(1, EcrByte::EOT));
             throw Exception(Text("ReadData", "Exception", u8"Kasa zerwała komunikację (EOT)"));
         }
-        text += c;
+        buf[got++] = c;
     }
-    if (!text.empty()) {
-        Log("<-", text);
-        text.copy(buf, text.size());
-    }
-    return static_cast<int>(text.size());
+    if (got > 0 && Logging()) Log("<-", AnsiString(buf, static_cast<size_t>(got)));
+    return got;
 }
 
 void TEcrChannel::Log(const AnsiString& direction, const AnsiString& data) {

@@ -75,6 +75,15 @@ public:
     // by name.
     void Log(const AnsiString& direction, const AnsiString& data);
     void Log(const AnsiString& direction, char byte);
+    // The same for fixed texts: without a log nothing is made of them.
+    void Log(const char* direction, const char* data) {
+        if (cfg.cfgUseLog) Log(AnsiString(direction), AnsiString(data));
+    }
+    void Log(const char* direction, char byte) {
+        if (cfg.cfgUseLog) Log(AnsiString(direction), byte);
+    }
+    // Whether Log writes: a caller builds a text for the log only then.
+    bool Logging() const { return cfg.cfgUseLog; }
 
     TProgressSink* Sink() const { return FSink; }
     TMLgExtTools* LgLink() const;

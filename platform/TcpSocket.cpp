@@ -34,6 +34,7 @@ int TWinSocketStream::Write(const char* buffer, int count) {
 bool TWinSocketStream::Fill(unsigned timeoutMs) {
     if (FBufPos < FBufLen) return true;
     if (FPeerClosed || !FSocket.GetActive()) return false;
+    // One wait, then one receive of whatever has come.
     if (!TcpOs::WaitReadable(FSocket.Handle(), timeoutMs)) return false;
     int n = TcpOs::Receive(FSocket.Handle(), FBuffer.data(), static_cast<int>(FBuffer.size()));
     if (n < 0) return false;  // nothing after all
@@ -46,9 +47,11 @@ bool TWinSocketStream::Fill(unsigned timeoutMs) {
     return true;
 }
 
-int TWinSocketStream::Read(char* buffer, int count) {
+int TWinSocketStream::Read(char* buffer, int count) { return Read(buffer, count, FTimeOut); }
+
+int TWinSocketStream::Read(char* buffer, int count, unsigned timeoutMs) {
     if (count <= 0) return 0;
-    if (!Fill(FTimeOut)) return 0;
+    if (!Fill(timeoutMs)) return 0;
     size_t n = FBufLen - FBufPos;
     if (n > static_cast<size_t>(count)) n = static_cast<size_t>(count);
     std::memcpy(buffer, FBuffer.data() + FBufPos, n);

@@ -54,6 +54,8 @@ public:
     // Waits up to the stream time-out for data and returns up to count bytes; 0 when nothing
     // came in time or the peer closed the connection.
     int Read(char* buffer, int count);
+    // The same with its own time-out (0: only what has arrived).
+    int Read(char* buffer, int count, unsigned timeoutMs);
     // True when data is waiting (or the peer closed, so a Read returns at once) within
     // timeoutMs; 0 only looks.
     bool WaitForData(unsigned timeoutMs);
