@@ -19,14 +19,29 @@ public:
 
     TPairedRounds(std::string name, TMeasure measure) : FName(std::move(name)), FMeasure(measure) {}
 
-    // One round, driver first. Untimed preparation belongs in the callables' callers.
+    // One round, driver first.
     template <class Driver, class Bare>
     void Round(benchmark::State& state, Driver&& driver, Bare&& bare) {
         const double d = Time(driver);
-        const double b = Time(bare);
-        FDriver.push_back(d);
-        FBare.push_back(b);
-        state.SetIterationTime(d);
+        Add(state, d, Time(bare));
+    }
+    // The same in two steps, for rounds with untimed work between the two: the seconds each
+    // took, as Time gives them.
+    void Add(benchmark::State& state, double driverSeconds, double bareSeconds) {
+        FDriver.push_back(driverSeconds);
+        FBare.push_back(bareSeconds);
+        state.SetIterationTime(driverSeconds);
+    }
+    template <class Work>
+    double Time(Work&& work) {
+        if (FMeasure == processorTime) {
+            const std::clock_t start = std::clock();
+            work();
+            return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
 
     // Counters on the benchmark's line and one summary line for the end of the program.
@@ -56,17 +71,6 @@ public:
     }
 
 private:
-    template <class Work>
-    double Time(Work& work) {
-        if (FMeasure == processorTime) {
-            const std::clock_t start = std::clock();
-            work();
-            return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
-        }
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    }
     // Linear between the two nearest ranks.
     static double Quantile(std::vector<double> values, double q) {
         std::sort(values.begin(), values.end());
