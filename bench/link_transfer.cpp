@@ -27,7 +27,7 @@
 namespace {
 
 constexpr int kRecords = 10000;
-constexpr int kRounds = 15;
+constexpr int kRounds = 25;
 const char kReadFile[] = "U";
 const char kWriteFile[] = "I#00";
 

@@ -79,6 +79,7 @@ bool TEcrChannel::IsOpen() const { return FLine && FLine->IsOpen(); }
 
 void TEcrChannel::OpenPort() {
     if (IsOpen()) return;
+    FInPos = FInLen = 0;
     FLine = NewEcrTransport(*this);
     try {
         FLine->Open();
@@ -94,6 +95,7 @@ void TEcrChannel::OpenPort() {
 }
 
 void TEcrChannel::ClosePort() {
+    FInPos = FInLen = 0;  // what the line held goes with it
     try {
         if (FLine) FLine->Close();
     } catch (...) {
@@ -124,16 +126,22 @@ void TEcrChannel::SendData(const AnsiString& bytes) {
     }
 }
 
-int TEcrChannel::ReadByte(char& ch) {
+int TEcrChannel::WaitByte(char& ch) {
     FNoByteText = "<timeout>";
     int wacks = 0;
     for (;;) {
-        char c = 0;
-        try {
-            if (Line().Read(&c, 1) == 0) return 0;
-        } catch (...) {
-            RethrowWorded();
+        if (FInPos == FInLen) {
+            int got = 0;
+            try {
+                got = Line().Read(FIn, static_cast<int>(sizeof FIn));
+            } catch (...) {
+                RethrowWorded();
+            }
+            if (got <= 0) return 0;
+            FInPos = 0;
+            FInLen = got;
         }
+        const char c = FIn[FInPos++];
         if (c == EcrByte::WACK) {
             Log("<-", c);
             if (++wacks > cfg.maxWackInRow) {

@@ -34,9 +34,12 @@ int TWinSocketStream::Write(const char* buffer, int count) {
 bool TWinSocketStream::Fill(unsigned timeoutMs) {
     if (FBufPos < FBufLen) return true;
     if (FPeerClosed || !FSocket.GetActive()) return false;
-    // One wait, then one receive of whatever has come.
-    if (!TcpOs::WaitReadable(FSocket.Handle(), timeoutMs)) return false;
+    // What has come already is taken without a wait; otherwise one wait, then a receive.
     int n = TcpOs::Receive(FSocket.Handle(), FBuffer.data(), static_cast<int>(FBuffer.size()));
+    if (n < 0) {
+        if (!TcpOs::WaitReadable(FSocket.Handle(), timeoutMs)) return false;
+        n = TcpOs::Receive(FSocket.Handle(), FBuffer.data(), static_cast<int>(FBuffer.size()));
+    }
     if (n < 0) return false;  // nothing after all
     if (n == 0) {
         FPeerClosed = true;
