@@ -21,7 +21,7 @@ const unsigned kYieldMs = 20;
 void AppendAmount(AnsiString& out, long double value) {
     const size_t at = out.size();
     AppendWhole(out, value);
-    if (out.compare(at, AnsiString::npos, "-0") == 0) out.erase(at, 1);
+    if (out.size() == at + 2 && out[at] == '-' && out[at + 1] == '0') out.erase(at, 1);
 }
 
 AnsiString Amount(long double value) {
