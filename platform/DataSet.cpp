@@ -112,12 +112,12 @@ unsigned long long GetVarint(const unsigned char*& p) {
     }
 }
 
-unsigned long long Signed(long long value) {
+unsigned long long FoldSign(long long value) {
     const unsigned long long bits = static_cast<unsigned long long>(value);
     return value < 0 ? ~(bits << 1) : bits << 1;
 }
 
-long long Unsigned(unsigned long long code) {
+long long UnfoldSign(unsigned long long code) {
     return (code & 1) ? static_cast<long long>(~(code >> 1)) : static_cast<long long>(code >> 1);
 }
 
@@ -135,7 +135,7 @@ size_t PutNumber(unsigned char* out, long double value) {
             const long long whole = static_cast<long long>(asDouble);
             if (static_cast<double>(whole) == asDouble && !(whole == 0 && std::signbit(asDouble))) {
                 out[0] = numWhole;
-                return 1 + PutVarint(out + 1, Signed(whole));
+                return 1 + PutVarint(out + 1, FoldSign(whole));
             }
         }
         out[0] = numDouble;
@@ -149,7 +149,7 @@ size_t PutNumber(unsigned char* out, long double value) {
 
 long double GetNumber(const unsigned char*& p) {
     const unsigned char kind = *p++;
-    if (kind == numWhole) return static_cast<long double>(Unsigned(GetVarint(p)));
+    if (kind == numWhole) return static_cast<long double>(UnfoldSign(GetVarint(p)));
     if (kind == numDouble) {
         double value = 0;
         std::memcpy(&value, p, sizeof value);
@@ -399,7 +399,7 @@ void TMCustomDataSet::DecodeNext() {
             at += size;
             break;
         }
-        case colInteger: FIntegers[field] = Unsigned(GetVarint(at)); break;
+        case colInteger: FIntegers[field] = UnfoldSign(GetVarint(at)); break;
         case colNumber: FNumbers[field] = GetNumber(at); break;
     }
     FOffset = static_cast<size_t>(at - p);
@@ -429,7 +429,7 @@ void TMCustomDataSet::Release() {
                     break;
                 }
                 case colInteger:
-                    out += PutVarint(out, Signed(FIntegers[k]));
+                    out += PutVarint(out, FoldSign(FIntegers[k]));
                     empty = FIntegers[k] == 0;
                     break;
                 case colNumber:
