@@ -1,15 +1,23 @@
 #include "exchange/LJWords.h"
 
+#include <algorithm>
+
 int TLJWords::Init(std::string_view source) {
     FText.assign(source.data(), source.size());
     const std::string_view line(FText);
     FSizes.clear();
     Feof = false;
-    // A line has at most one word more than it has characters.
-    if (FWords.size() <= line.size()) FWords.resize(line.size() + 1);
+    FCount = 0;
+    if (line.empty()) return 0;
+    // Room for every word: one more than there are separators.
+    size_t most = 1;
+    if (FSeparator.size() == 1)
+        most += static_cast<size_t>(std::count(line.begin(), line.end(), FSeparator[0]));
+    else if (!FSeparator.empty())
+        most += line.size() / FSeparator.size();
+    if (FWords.size() < most) FWords.resize(most);
     TSpan* word = FWords.data();
-    if (line.empty()) {
-    } else if (FSeparator.empty()) {
+    if (FSeparator.empty()) {
         *word++ = {0, line.size()};
     } else if (FSeparator.size() == 1) {
         // Words are short: a plain walk beats a search call per word.
