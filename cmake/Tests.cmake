@@ -40,6 +40,17 @@ velkora_test(driver velkora_driver velkora_host velkora_sim)
 velkora_test(plugin velkora_plugin velkora_host)
 velkora_test(exports velkora_host velkora_sim)
 velkora_test(host velkora_host velkora_sim)
+# The dialogs as real windows (Windows only): Wine needs an X display for them, which the
+# script provides on a virtual screen, taking a screenshot of each dialog as it goes.
+if(WIN32)
+  file(GLOB dialog_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/dialogs/*.cpp)
+  add_executable(test_dialogs ${dialog_srcs})
+  target_link_libraries(test_dialogs PRIVATE velkora_testsupport velkora_driver velkora_host)
+  add_dependencies(test_dialogs velkora)
+  add_test(NAME dialogs COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-dialog-test.sh $<TARGET_FILE:test_dialogs>
+                                     ${CMAKE_BINARY_DIR})
+  set_tests_properties(dialogs PROPERTIES TIMEOUT 600)
+endif()
 if(TARGET test_host AND TARGET velkora-host)
   add_dependencies(test_host velkora-host velkora)
 endif()

@@ -1,7 +1,10 @@
 #include "driver/NovitusAction.h"
 
 #include "codes/KartaRab.h"
+#include "driver/FrmImport.h"
+#include "driver/GoodsExport.h"
 #include "driver/NovitusTexts.h"
+#include "driver/TotalsReset.h"
 #include "platform/DateTools.h"
 #include "platform/Exceptions.h"
 #include "platform/Os.h"
@@ -129,7 +132,10 @@ void TQxNovitusECRAction::LogInit() {
     tools.InitDebug(Format("%s%cREPORT %s.TXT", folder.c_str(), PathDelim, stamp.c_str()), GetLgLink());
 }
 
-bool TQxNovitusECRAction::ShowImportDialog() { return false; }
+bool TQxNovitusECRAction::ShowImportDialog() {
+    Tfrm_import form(GetOwnerWindow(), GetLgLink());
+    return form.Show(*this) == mrOk;
+}
 
 void TQxNovitusECRAction::NotAvailable(const char* what) {
     SprawdzCzyPrzerwac();
@@ -137,9 +143,9 @@ void TQxNovitusECRAction::NotAvailable(const char* what) {
                     Ansi(what));
 }
 
-void TQxNovitusECRAction::Eksport() { NotAvailable(u8"eksport towarów"); }
+void TQxNovitusECRAction::Eksport() { TGoodsExport(*this).Eksport(); }
 void TQxNovitusECRAction::Import() { NotAvailable(u8"import sprzedaży"); }
 void TQxNovitusECRAction::ImportParagonu() { NotAvailable(u8"import paragonu"); }
 void TQxNovitusECRAction::DownloadPluF7() { NotAvailable(u8"odczyt towarów do pliku"); }
-void TQxNovitusECRAction::ResetSaleF7() { NotAvailable(u8"zerowanie obrotów"); }
+void TQxNovitusECRAction::ResetSaleF7() { TTotalsReset(*this).ResetSaleF7(); }
 void TQxNovitusECRAction::ImportPluF7() { NotAvailable(u8"import towarów do programu"); }

@@ -1,9 +1,14 @@
 #pragma once
 // The action the Novitus library creates for every call: reads the driver's configuration,
 // starts the communication log and runs the operation a code asks for.
+#include <array>
+#include <memory>
+#include <vector>
+
 #include "ecr/EcrChannel.h"
 #include "ecr/EcrLink.h"
 #include "ecr/EcrTransfers.h"
+#include "framework/ErrorLog.h"
 #include "framework/QxAction.h"
 
 class TQxNovitusECRAction : public QxAction {
@@ -54,12 +59,33 @@ public:
     // The register number check of the goods export, the sales import and the connection test.
     bool CheckNumber();
 
-private:
+    // The register's VAT table, slots A to G: hundredths of a percent, 0xFFFF for the exempt
+    // slot, 9999 for a slot that is not a number.
+    std::array<unsigned, 7> vatRates{};
+    // Host unit id = register unit slot, one line each; built anew by every goods export.
+    std::vector<AnsiString> unitMap;
+    // The operation's warnings (null when the file could not be made).
+    std::unique_ptr<TErrorLog> logError;
+    AnsiString FNameERL() { return FKatalogWymiany + "errors.txt"; }
+
     // The channel (serial line, modem, TCP/IP or none for the file medium); its parameters
     // are read when it opens.
     void OpenPort();
     void ClosePort();
 
+    // Transfers and the link, for the operations.
+    void BeginRead(const AnsiString& id, e_Resetting r, long beg, long end) { transfers.BeginRead(id, r, beg, end); }
+    void BeginReset(const AnsiString& id, e_Resetting r, long beg, long end) { transfers.BeginReset(id, r, beg, end); }
+    void BeginWrite(const AnsiString& id) { transfers.BeginWrite(id); }
+    AnsiString ReadPacketSingle(const AnsiString& id, e_Resetting r, long beg, long end) {
+        return transfers.ReadPacketSingle(id, r, beg, end);
+    }
+    AnsiString ReadPacketNext(bool& eot) { return link.ReadPacketNext(eot); }
+    void SendPacket(const AnsiString& data) { link.SendPacket(data); }
+    void ResetCommunication() { link.ResetCommunication(); }
+    void ThrowPrzerwac() { link.ThrowPrzerwac(); }
+
+private:
     TEcrChannel channel{this, tools};
     TEcrLink link{channel};
     TEcrTransfers transfers{link};

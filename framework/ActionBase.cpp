@@ -1,5 +1,6 @@
 #include "framework/ActionBase.h"
 
+#include "framework/FrmStawkiNaKasie.h"
 #include "platform/Exceptions.h"
 #include "platform/Os.h"
 #include "platform/Translation.h"
@@ -50,6 +51,102 @@ const std::vector<AnsiString>& TQxActionBase::GetFormatyWazone() {
         if (FLibrary) FLibrary->WypelnijFormatyWazone(FArg2, *FFormatyWazone);
     }
     return *FFormatyWazone;
+}
+
+void* TQxActionBase::GetOwnerWindow() { return FLibrary ? FLibrary->GetOwnerWindow() : nullptr; }
+
+// ---- VAT rates and their slots ------------------------------------------------------------
+
+const TMacSetOfIntegers& TQxActionBase::GetStawkiDostepne() {
+    if (!FStawkiDostepne) {
+        FStawkiDostepne = std::make_unique<TMacSetOfIntegers>();
+        if (FLibrary) FLibrary->WypelnijStawkiVAT(FArg2, *FStawkiDostepne);
+    }
+    return *FStawkiDostepne;
+}
+
+const TMacSetOfIntegers& TQxActionBase::GetStawkiDostepnePrec() {
+    if (!FStawkiDostepnePrec) {
+        FStawkiDostepnePrec = std::make_unique<TMacSetOfIntegers>();
+        if (FLibrary) FLibrary->WypelnijStawkiVATPrec(FArg2, *FStawkiDostepnePrec);
+    }
+    return *FStawkiDostepnePrec;
+}
+
+TQxStawkiKolejne& TQxActionBase::GetStawkiKolejne() {
+    if (!FStawkiKolejne) OdczytajStawkiKolejne();
+    return *FStawkiKolejne;
+}
+
+TQxStawkiKolejne& TQxActionBase::GetStawkiKolejnePrec() {
+    if (!FStawkiKolejnePrec) OdczytajStawkiKolejnePrec();
+    return *FStawkiKolejnePrec;
+}
+
+void TQxActionBase::OdczytajStawkiKolejne() {
+    if (!FStawkiKolejne) FStawkiKolejne = std::make_unique<TQxStawkiKolejne>();
+    AnsiString text;
+    ReadParamEx("PosortowaneStawkiVat", text);
+    if (Trim(text).empty())
+        FStawkiKolejne->WczytajZListyDostepnychStawek(GetStawkiDostepne());
+    else
+        FStawkiKolejne->WczytajZTekstuParametru(text, false);
+    FStawkiKolejne->ObetnijDoTylu(IleMaxStawekKolejnych());
+}
+
+void TQxActionBase::OdczytajStawkiKolejnePrec() {
+    if (!FStawkiKolejnePrec) FStawkiKolejnePrec = std::make_unique<TQxStawkiKolejne>();
+    AnsiString text;
+    ReadParamEx("PosortowaneStawkiVatPrec", text);
+    if (!Trim(text).empty()) {
+        FStawkiKolejnePrec->WczytajZTekstuParametru(text, false);
+    } else {
+        // A stored plain assignment is taken over, its rates in hundredths.
+        ReadParamEx("PosortowaneStawkiVat", text);
+        if (!Trim(text).empty())
+            FStawkiKolejnePrec->WczytajZTekstuParametru(text, true);
+        else
+            FStawkiKolejnePrec->WczytajZListyDostepnychStawek(GetStawkiDostepnePrec());
+    }
+    FStawkiKolejnePrec->ObetnijDoTylu(IleMaxStawekKolejnych());
+}
+
+void TQxActionBase::ZapiszStawkiKolejne() {
+    WriteParamEx("PosortowaneStawkiVat", GetStawkiKolejne().SpiszDoTekstuParametru());
+}
+
+void TQxActionBase::ZapiszStawkiKolejnePrec() {
+    WriteParamEx("PosortowaneStawkiVatPrec", GetStawkiKolejnePrec().SpiszDoTekstuParametru());
+}
+
+void TQxActionBase::WyswietlOknoStawekNaKasie(const AnsiString& firstSlotName, bool editable,
+                                              const AnsiString& specialName) {
+    WyswietlOkno(false, firstSlotName, editable, specialName);
+}
+
+void TQxActionBase::WyswietlOknoStawekNaKasiePrec(const AnsiString& firstSlotName, bool editable,
+                                                  const AnsiString& specialName) {
+    WyswietlOkno(true, firstSlotName, editable, specialName);
+}
+
+void TQxActionBase::WyswietlOkno(bool precise, const AnsiString& firstSlotName, bool editable,
+                                 const AnsiString& specialName) {
+    TFrmStawkiNaKasie form(GetOwnerWindow(), precise, GetLgLink());
+    form.SetStawkiMarket(precise ? GetStawkiDostepnePrec() : GetStawkiDostepne());
+    TQxStawkiKolejne& assignment = precise ? GetStawkiKolejnePrec() : GetStawkiKolejne();
+    form.SetStawkiUrzadzenia(assignment, editable);
+    form.SetIloscStawek(IleMaxStawekKolejnych());
+    form.SetNazwaStawki(firstSlotName);
+    if (!specialName.empty()) {
+        form.StawkaSpecjalna(specialName, -1);
+        form.SetSpecjalnaWidoczna(true);
+    }
+    if (form.ShowModal() != mrOk || !editable) return;
+    form.GetStawkiUrzadzenia(assignment);
+    if (precise)
+        ZapiszStawkiKolejnePrec();
+    else
+        ZapiszStawkiKolejne();
 }
 
 // ---- parameters ---------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/HostLink.h"
+#include "framework/StawkiKolejne.h"
 #include "platform/DateTools.h"
 #include "platform/IntegerSet.h"
 #include "platform/ProgressSink.h"
@@ -34,6 +35,23 @@ public:
     TMLgExtTools* GetLgLink() override;
     void UstawParametrOperacji(int parameter) { FOperParam = parameter; }
     const std::vector<AnsiString>& GetFormatyWazone();
+
+    // The host's window, owner of the driver's dialogs (null when the host gave none).
+    void* GetOwnerWindow();
+
+    // The host's VAT rates (whole percent, hundredths of a percent), fetched on first use, and
+    // their assignment to the register's slots, read from the own parameters on first use.
+    const TMacSetOfIntegers& GetStawkiDostepne();
+    const TMacSetOfIntegers& GetStawkiDostepnePrec();
+    TQxStawkiKolejne& GetStawkiKolejne();
+    TQxStawkiKolejne& GetStawkiKolejnePrec();
+    void OdczytajStawkiKolejne();
+    void OdczytajStawkiKolejnePrec();
+    void ZapiszStawkiKolejne();
+    void ZapiszStawkiKolejnePrec();
+    // The assignment in the dialog "Stawki VAT na kasie"; saved when confirmed and editable.
+    void WyswietlOknoStawekNaKasie(const AnsiString& firstSlotName, bool editable, const AnsiString& specialName);
+    void WyswietlOknoStawekNaKasiePrec(const AnsiString& firstSlotName, bool editable, const AnsiString& specialName);
 
     int GetIdUrzadzenia() const { return FIdUrzadzenia; }
     int GetNrUrzadzenia() const { return FNrUrzadzenia; }
@@ -88,6 +106,9 @@ public:
     LPVState GetLastState() const { return FLastState; }
     int GetLastMax() const { return FLastMax; }
 
+private:
+    void WyswietlOkno(bool precise, const AnsiString& firstSlotName, bool editable, const AnsiString& specialName);
+
 protected:
     // Texts of the operation framework, translated through the library's service.
     AnsiString Txt(const char* context, const char* cls, const char* method, const char* piece, const char* defaultUtf8,
@@ -105,9 +126,9 @@ protected:
     AnsiString FKatalogWymiany;
     std::unique_ptr<std::vector<AnsiString>> FFormatyWazone;
     std::unique_ptr<TMacSetOfIntegers> FStawkiDostepne;
-    std::unique_ptr<TMacSetOfIntegers> FStawkiKolejne;
+    std::unique_ptr<TQxStawkiKolejne> FStawkiKolejne;
     std::unique_ptr<TMacSetOfIntegers> FStawkiDostepnePrec;
-    std::unique_ptr<TMacSetOfIntegers> FStawkiKolejnePrec;
+    std::unique_ptr<TQxStawkiKolejne> FStawkiKolejnePrec;
     AnsiString FLastMsg;
     LPVState FLastState = LPV_None;
     int FLastMax = 100;

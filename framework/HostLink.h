@@ -24,6 +24,8 @@ public:
     virtual TMLgExtTools* GetLgLink() = 0;
     // The library's self-description (index 2 is the type string).
     virtual AnsiString Wlasciwosci(int index) = 0;
+    // The host's window that owns the driver's dialogs; null when there is none.
+    virtual void* GetOwnerWindow() { return nullptr; }
 
     virtual bool CzyPrzerwac(void* arg2) = 0;
     virtual AnsiString WartoscParametru(void* arg2, const AnsiString& name) = 0;

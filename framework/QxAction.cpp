@@ -13,6 +13,13 @@ namespace {
 const char* const kCtxAction = "brevant_QxAction";
 const char kValueMark = '\x01';
 
+// The slot of a rate in an assignment's used slots, -1 when none holds it.
+int FindSlot(const TQxStawkiKolejne& assignment, int rate) {
+    for (int i = 0; i < assignment.IleUstawionych(); ++i)
+        if (assignment.GetWartosci(i) == rate) return i;
+    return -1;
+}
+
 // A translated pattern is used only when its conversions are those of the default, so a
 // dictionary entry can never make the formatting read arguments that are not there.
 AnsiString Conversions(const AnsiString& pattern) {
@@ -148,6 +155,24 @@ void QxAction::FlushErrorLog(const AnsiString& header) {
     file.WriteLine("", "\r\n");
     file.Close();
     error_log.clear();
+}
+
+int QxAction::NumerStawki(int rate) {
+    if (FLastNumer >= 0 && rate == FLastStawka) return FLastNumer;
+    FLastNumer = FindSlot(GetStawkiKolejne(), rate);
+    FLastStawka = FLastNumer < 0 ? 9999 : rate;
+    return FLastNumer;
+}
+
+int QxAction::NumerStawkiPrec(int rate) {
+    if (FLastNumerPrec >= 0 && rate == FLastStawkaPrec) return FLastNumerPrec;
+    FLastNumerPrec = FindSlot(GetStawkiKolejnePrec(), rate);
+    FLastStawkaPrec = FLastNumerPrec < 0 ? 9999 : rate;
+    if (FLastNumerPrec >= 0) return FLastNumerPrec;
+    const char* defaultPattern = u8"Niezdefiniowana stawka %.02f%%";
+    AnsiString pattern = ActionTxt("QxAction", "NumerStawkiPrec", "Exception", defaultPattern);
+    if (Conversions(pattern) != Conversions(Ansi(defaultPattern))) pattern = Ansi(defaultPattern);
+    throw Exception(Format(pattern.c_str(), rate / 100.0));
 }
 
 int QxAction::WaitForFileState(const AnsiString& file, bool waitForRemoval, int timeoutSeconds) {

@@ -44,6 +44,11 @@ public:
     void SetErrorLog(const AnsiString& text) { error_log.push_back(text); }
     void LogujOdrzuconePrzyEksporcie();
 
+    // The register slot a host VAT rate is assigned to (whole percent, hundredths of a
+    // percent). NumerStawki answers -1 for a rate without a slot; NumerStawkiPrec raises.
+    int NumerStawki(int rate);
+    int NumerStawkiPrec(int rate);
+
     int WaitForFileState(const AnsiString& file, bool waitForRemoval, int timeoutSeconds);
     AnsiString ShortenPathName(const AnsiString& path);
 
@@ -57,6 +62,13 @@ public:
     std::vector<AnsiString> error_log;
 
 protected:
+    // The rates looked up last by NumerStawki and NumerStawkiPrec and the slots found for
+    // them (-1: nothing remembered).
+    int FLastStawka = 9999;
+    int FLastStawkaPrec = 9999;
+    int FLastNumer = -1;
+    int FLastNumerPrec = -1;
+
     AnsiString ActionTxt(const char* cls, const char* method, const char* piece, const char* defaultUtf8,
                          int duplicate = 0);
 };

@@ -231,7 +231,7 @@ TDriverHost::~TDriverHost() {
 }
 
 void TDriverHost::Register(const std::set<int>& callbacks, int language) {
-    library = api.RejestrujBiblioteke(this, nullptr, nullptr, nullptr);
+    library = api.RejestrujBiblioteke(this, nullptr, nullptr, window);
     api.UstawJezykKomponentow(language);
     for (int number : callbacks) {
         if (number == 34) gLookupHost = this;

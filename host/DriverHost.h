@@ -45,6 +45,7 @@ public:
     TDriverApi api;
     void* library = nullptr;
     void* arg2 = reinterpret_cast<void*>(0x2222);  // the per-call handle passed with every call
+    void* window = nullptr;                        // the host's window given at registration
 
     // Per-call exports, with the host's buffers.
     struct TOperationResult {

@@ -29,10 +29,13 @@ public:
     static AnsiString TekstListyParametru(const AnsiString& name, int index);
 
     void RejestrujCallback(void* function, int number);
+    // The host's window given at registration: the owner of the library's dialogs.
+    void SetOwnerWindow(void* window) { FOwnerWindow = window; }
 
     // TQxHostLink: the callback wrappers.
     TMLgExtTools* GetLgLink() override { return FLgLink.get(); }
     AnsiString Wlasciwosci(int index) override { return StaticWlasciwosci(index); }
+    void* GetOwnerWindow() override { return FOwnerWindow; }
     bool CzyPrzerwac(void* arg2) override;
     AnsiString WartoscParametru(void* arg2, const AnsiString& name) override;
     void WypelnijDaneUrzadzenia(void* arg2, TDaneUrzadzenia& data) override;
@@ -82,4 +85,5 @@ private:
     QVRDLLCBZapiszStanICzasLicznika FCBZapiszStanICzasLicznika = nullptr;
     QVRDLLCBDodajTowarZKasy FCBDodajTowarZKasy = nullptr;
     std::unique_ptr<TMLgExtTools> FLgLink;
+    void* FOwnerWindow = nullptr;
 };

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main job, end to end: build velkora, start the register simulator on loopback with a
-# demo register, run the connection test through the command-line host, stop the simulator.
+# demo register, run the connection test through the command-line host, export the sample
+# shop's goods (sim/demo-kasa.exp) to it and show the summary, stop the simulator.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -36,7 +37,12 @@ host="$root/build/demo/velkora-host"
 "$host" set NovitusECRIpPort "$port"
 "$host" set NovitusECRIpTimeout 5
 "$host" set NovitusECREdiFolder "$work/EDI"
+"$host" set NovitusECRProgEuro 1
 status=0
 "$host" --exchange "$work/exchange" --device-number 1 run test || status=$?
+echo
+echo "Goods export of the sample shop (sim/demo-kasa.exp, $(grep -c '^PLU;' "$root/sim/demo-kasa.exp") goods):"
+cp "$root/sim/demo-kasa.exp" "$work/exchange/kasa.exp"
+"$host" --exchange "$work/exchange" --device-number 1 run export || status=$?
 echo "Communication log: $(ls -1 "$work"/exchange/log/*.TXT | tail -n1)"
 exit $status

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The connection test of velkora.dll under Wine against the (Linux) register simulator:
 # over loopback TCP, and over a serial line — Wine's COM5 linked to the simulator's
-# pseudo-terminal in the dosdevices folder.
+# pseudo-terminal in the dosdevices folder; then the goods export of the sample shop over COM5.
 #   usage: wine-connection-test.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -71,7 +71,24 @@ serial_case() {
   return $r
 }
 
+export_case() {  # every goods of the sample reaches the register and "wynik.exp" lists them all
+  start_sim --pty
+  mkdir -p "$prefix/dosdevices" "$work/exchange"
+  ln -sfn "$sim_line" "$prefix/dosdevices/com5"
+  host set NovitusECRPort COM5
+  host set NovitusECRSpeed 4
+  cp "$root/sim/demo-kasa.exp" "$work/exchange/kasa.exp"
+  local goods r=0
+  goods=$(grep -c '^PLU;' "$root/sim/demo-kasa.exp")
+  (cd "$work" && wine "$windows/velkora-host.exe" --library "$windows/velkora.dll" \
+     --exchange exchange run export) >"$work/out.txt" 2>&1 || r=$?
+  stop_sim
+  [ "$r" -eq 0 ] && [ "$(grep -c '^PLU;' "$work/exchange/wynik.exp")" -eq "$goods" ] &&
+    grep -q "towary wysłane do kasy: *$goods z $goods" "$work/out.txt"
+}
+
 check tcp_case
 check serial_case
+check export_case
 echo "wine connection test: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

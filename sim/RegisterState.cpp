@@ -117,6 +117,7 @@ std::vector<AnsiString> TRegisterState::Written(const AnsiString& id) const {
 }
 
 void TRegisterState::Load(const AnsiString& text) {
+    ClearData();
     FFiles.clear();
     FOrder.clear();
     TSimFile* current = nullptr;
@@ -166,7 +167,13 @@ void TRegisterState::Load(const AnsiString& text) {
             for (size_t i = 2; i < w.size(); ++i) ids.push_back(Unescape(w[i]));
             FResetRules[begin] = ids;
         } else {
-            throw Exception(where + "unknown keyword '" + key + "'");
+            bool taken = false;
+            try {
+                taken = LoadKeyword(w, line);
+            } catch (const Exception& e) {
+                throw Exception(where + e.Message());
+            }
+            if (!taken) throw Exception(where + "unknown keyword '" + key + "'");
         }
     }
 }

@@ -11,6 +11,8 @@
 //     error <hh>                   start packets naming the file are refused with this code
 //     reset <begin> <id> ...       a reset transfer from <begin> clears these files
 //
+// A derived register may take further keywords of its own (LoadKeyword).
+//
 // Records and identifiers may hold any bytes but CR and LF; "\xNN" writes any byte and "\\"
 // a backslash. The rules that serve, store and clear records are virtual, so a register
 // with record-level behaviour derives from this class.
@@ -68,6 +70,12 @@ public:
     virtual int Write(const AnsiString& id, const AnsiString& data);
     // A reset transfer.
     virtual int Reset(const AnsiString& id, long beg, long end);
+
+    // A line whose keyword the base does not know: true when taken; raises Exception with the
+    // reason for a bad line.
+    virtual bool LoadKeyword(const std::vector<AnsiString>& words, const AnsiString& line) { return false; }
+    // Load replaces the state: a derived register empties its own data here.
+    virtual void ClearData() {}
 
     // "\xNN" and "\\" escapes.
     static AnsiString Unescape(const AnsiString& text);

@@ -42,14 +42,16 @@ void TSimTcpServer::Run(bool once) {
 
 void TSimTcpServer::Serve(intptr_t client) {
     FSim.OnConnect();
+    pacer.Restart();
     char buffer[4096];
     try {
         while (!FStop) {
             int n = TcpOs::WaitReadable(client, kPollMs) ? TcpOs::Receive(client, buffer, sizeof buffer) : -1;
             if (n < 0) continue;
             if (n == 0) return;
+            pacer.Received(static_cast<size_t>(n));
             AnsiString out = FSim.OnBytes(buffer, static_cast<size_t>(n));
-            if (!out.empty()) TcpOs::SendAll(client, out.data(), static_cast<int>(out.size()), kSendTimeoutMs);
+            pacer.Send(out, [&](const char* p, int k) { TcpOs::SendAll(client, p, k, kSendTimeoutMs); });
             if (FSim.TakeDrop()) return;
         }
     } catch (const Exception&) {
@@ -84,9 +86,11 @@ void TSimPty::Run(bool once) {
         if (!inSession) {
             inSession = true;
             FSim.OnConnect();
+            pacer.Restart();
         }
+        pacer.Received(static_cast<size_t>(n));
         AnsiString out = FSim.OnBytes(buffer, static_cast<size_t>(n));
-        if (!out.empty()) PtyOs::Write(FMaster, out.data(), static_cast<int>(out.size()));
+        pacer.Send(out, [&](const char* p, int k) { PtyOs::Write(FMaster, p, k); });
         FSim.TakeDrop();  // a line cannot be dropped; the answer is simply missing
     }
 }

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/Strings.h"
+#include "sim/LinePacer.h"
 #include "sim/RegisterSim.h"
 
 // Serving on a thread of its own: Start runs Run(false) there until Stop.
@@ -23,6 +24,9 @@ public:
     // Serves on the caller's thread until Stop (from another thread) or, with once, until the
     // first session ends.
     virtual void Run(bool once) = 0;
+
+    // The line's speed and what crossed it (pacing off by default); set before Start.
+    TLinePacer pacer;
 
 protected:
     virtual ~TSimService() = default;

@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 
 #include "host/DriverHost.h"
+#include "host/ExportReport.h"
 #include "host/MessageView.h"
 #include "host/ParamStore.h"
 #include "platform/Console.h"
@@ -24,6 +26,8 @@ void Usage() {
         "  run OPERATION [PARAMETER]  run an operation: test, export, import, receipt,\n"
         "                             auto-export, auto-import, extra (PARAMETER 0, 1 or 2)\n"
         "                             or a numeric operation code\n"
+        "  window N                   show the driver's window N (2: the goods-import choices)\n"
+        "                             and print what it answered\n"
         "  set NAME VALUE             store a driver parameter (VALUE in UTF-8)\n"
         "  unset NAME                 forget a stored parameter (the default applies again)\n"
         "  params                     list every parameter with its current value\n"
@@ -119,22 +123,8 @@ int ListParams(TDriverHost& host, const TParamStore& store) {
     return 0;
 }
 
-int Run(TDriverHost& host, TParamStore& store, int code, int parameter) {
-    TMessageView view(stdout, StdoutIsTerminal());
-    bool error = false;
-    host.onMessage = [&](const THostMessage& m, bool changed) {
-        error = error || m.kind == 2;
-        view.Show(m, changed);
-    };
-    host.onStore = [&](int number) {
-        const char* what = number == 16 ? "wynik.exp" : number == 17 ? "kasa.imp" : "paragon.imp";
-        view.Show({0, AnsiString("Host: wczytano ") + what}, false);
-        return true;
-    };
-    const auto before = host.params;
-    const auto result = host.Operation(code, parameter);
-    view.Finish();
-    // Values the driver stored for itself (counters, maps) last like the rest.
+// Keeps the values the driver stored for itself (counters, maps, choices) in the store.
+void KeepDriverValues(const TDriverHost& host, const std::map<AnsiString, AnsiString>& before, TParamStore& store) {
     bool changed = false;
     for (const auto& [name, value] : host.params) {
         auto it = before.find(name);
@@ -144,8 +134,46 @@ int Run(TDriverHost& host, TParamStore& store, int code, int parameter) {
         }
     }
     if (changed) store.Save();
+}
+
+int Run(TDriverHost& host, TParamStore& store, int code, int parameter) {
+    TMessageView view(stdout, StdoutIsTerminal());
+    bool error = false;
+    // A goods export also shows its pace and ends with a summary.
+    std::unique_ptr<TExportReport> report;
+    if (code == -2 || code == -5) report = std::make_unique<TExportReport>(host.exchangeDirectory);
+    host.onMessage = [&](const THostMessage& m, bool changed) {
+        error = error || m.kind == 2;
+        view.Show(report ? report->Decorate(m, changed) : m, changed);
+    };
+    host.onStore = [&](int number) {
+        const char* what = number == 16 ? "wynik.exp" : number == 17 ? "kasa.imp" : "paragon.imp";
+        view.Show({0, AnsiString("Host: wczytano ") + what}, false);
+        return true;
+    };
+    const auto before = host.params;
+    const auto result = host.Operation(code, parameter);
+    view.Finish();
+    if (report) std::fputs(report->Summary().c_str(), stdout);
+    KeepDriverValues(host, before, store);
     if (result.result != 0) std::printf("(wynik operacji: %d)\n", result.result);
     return error ? 1 : 0;
+}
+
+int ShowDriverWindow(TDriverHost& host, TParamStore& store, int window) {
+    TMessageView view(stdout, StdoutIsTerminal());
+    host.onMessage = [&](const THostMessage& m, bool changed) { view.Show(m, changed); };
+    const auto before = host.params;
+    int code = -1;
+    AnsiString name;
+    const bool shown = host.ShowWindow(window, &code, &name);
+    view.Finish();
+    KeepDriverValues(host, before, store);
+    std::printf("okno %d: %s, kod %d, wynik: %s\n", window, Cp1250ToUtf8(name).c_str(), code, shown ? "tak" : "nie");
+    if (window == 2)
+        for (const char* param : {"NovitusECRImportOverWrite", "NovitusECRImportLogSave"})
+            std::printf("%s = %s\n", param, Cp1250ToUtf8(host.params[param]).c_str());
+    return shown ? 0 : 1;
 }
 
 }  // namespace
@@ -211,6 +239,9 @@ int main(int argc, char** argv) {
         if (command == "params") return ListParams(host, store);
         int code = 0, parameter = 0;
         if (command == "run" && ParseOperation(opt.args, code, parameter)) return Run(host, store, code, parameter);
+        int window = 0;
+        if (command == "window" && opt.args.size() == 2 && TryStrToInt(opt.args[1], window))
+            return ShowDriverWindow(host, store, window);
         Usage();
         return 2;
     } catch (const std::exception& e) {

@@ -83,7 +83,7 @@ void QVRDLL_CALL QVRDLLWlasciwosci(char* out, int index) {
     }
 }
 
-void* QVRDLL_CALL QVRDLLRejestrujBiblioteke(HQVRCBARG1 arg1, void*, void*, void*) {
+void* QVRDLL_CALL QVRDLLRejestrujBiblioteke(HQVRCBARG1 arg1, void*, void*, void* window) {
     try {
         auto object = std::make_unique<TQxNovitusECRLibrary>(arg1);
         TQxLibrary* library = object.get();
@@ -91,6 +91,7 @@ void* QVRDLL_CALL QVRDLLRejestrujBiblioteke(HQVRCBARG1 arg1, void*, void*, void*
         object.release();
         hLib = library;
         LgLink = library->GetLgLink();
+        library->SetOwnerWindow(window);
         return library;
     } catch (...) {
         return nullptr;

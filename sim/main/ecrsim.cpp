@@ -1,5 +1,5 @@
 // The simulated register as a program:
-//     ecrsim --tcp PORT|--pty [--register FILE] [--fault FAULT ...] [--once]
+//     ecrsim --tcp PORT|--pty [--register FILE] [--fault FAULT ...] [--baud N] [--once]
 // The first line of standard output is the TCP port listened on, or the pseudo-terminal
 // device the driver opens as its serial port. Runs until killed, or with --once until the
 // first session ends.
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/Exceptions.h"
+#include "sim/NovitusRegister.h"
 #include "sim/RegisterSim.h"
 #include "sim/SimServer.h"
 
@@ -18,7 +19,7 @@ namespace {
 
 void Usage() {
     std::fprintf(stderr,
-                 "usage: ecrsim --tcp PORT|--pty [--register FILE] [--fault FAULT ...] [--once]\n"
+                 "usage: ecrsim --tcp PORT|--pty [--register FILE] [--fault FAULT ...] [--baud N] [--once]\n"
                  "  --tcp PORT       listen on 127.0.0.1:PORT (0: any free port)\n"
                  "  --pty            make a pseudo-terminal and serve its slave side\n"
                  "  --register FILE  the register's data files (see sim/demo-register.txt)\n"
@@ -26,6 +27,7 @@ void Usage() {
                  "                   [,frame=N][,count=N][,code=HH][,value=N]; kinds: nak silence\n"
                  "                   eot drop error shorterror byte wack garbage badcheck lowerhex\n"
                  "                   etb nul oversize\n"
+                 "  --baud N         every byte takes its time on a line of N baud (10 bits a byte)\n"
                  "  --once           stop after the first session\n"
                  "The first line printed is the port or the pseudo-terminal's path.\n");
 }
@@ -34,7 +36,7 @@ void Usage() {
 
 int main(int argc, char** argv) {
     bool tcp = false, pty = false, once = false;
-    int port = 0;
+    int port = 0, baud = 0;
     AnsiString registerFile;
     std::vector<AnsiString> faults;
     for (int i = 1; i < argc; ++i) {
@@ -59,6 +61,11 @@ int main(int argc, char** argv) {
             registerFile = next("--register");
         } else if (a == "--fault") {
             faults.push_back(next("--fault"));
+        } else if (a == "--baud") {
+            if (!TryStrToInt(next("--baud"), baud) || baud < 1) {
+                std::fprintf(stderr, "ecrsim: bad baud rate\n");
+                return 2;
+            }
         } else if (a == "--once") {
             once = true;
         } else if (a == "--help" || a == "-h") {
@@ -75,17 +82,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        auto state = std::make_shared<TRegisterState>();
+        auto state = std::make_shared<TNovitusRegister>();
         if (!registerFile.empty()) state->LoadFile(registerFile);
         TRegisterSim sim(state);
         for (const AnsiString& f : faults) sim.AddFault(f);
         if (tcp) {
             TSimTcpServer server(sim, port);
+            server.pacer.SetBaud(baud);
             std::printf("%d\n", server.Port());
             std::fflush(stdout);
             server.Run(once);
         } else {
             TSimPty line(sim);
+            line.pacer.SetBaud(baud);
             std::printf("%s\n", line.SlavePath().c_str());
             std::fflush(stdout);
             line.Run(once);

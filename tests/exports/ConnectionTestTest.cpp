@@ -2,6 +2,7 @@
 // simulated register over loopback TCP or a pseudo-terminal.
 #include <filesystem>
 
+#include "sim/NovitusRegister.h"
 #include "sim/RegisterSim.h"
 #include "sim/SimServer.h"
 #include "tests/exports/HostFixture.h"
@@ -14,7 +15,7 @@ class ConnectionTest : public HostFixture {
 protected:
     void SetUp() override {
         HostFixture::SetUp();
-        state = std::make_shared<TRegisterState>();
+        state = std::make_shared<TNovitusRegister>();
         state->LoadFile(AnsiString(VELKORA_TEST_DATA) + "/../../sim/demo-register.txt");
         sim = std::make_unique<TRegisterSim>(state);
     }

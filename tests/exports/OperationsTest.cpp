@@ -84,7 +84,7 @@ TEST_F(Operations, HostWithoutAbortCallbackSeesAnInterruption) {
     std::set<int> callbacks = TDriverHost::AllCallbacks();
     callbacks.erase(5);
     Register(callbacks);
-    host->Operation(-8, 1);
+    host->Operation(-8, 0);
     const auto errors = Texts(2);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Operacja 'operacja [-8]' zosta\xB3\x61 przerwana");
@@ -198,6 +198,30 @@ TEST_F(Operations, ForeignOrFreedLibraryHandlesAreRefused) {
     host->Release();
     EXPECT_EQ(host->api.SerKasOperacja(lib, host->arg2, nullptr, nullptr, -1, 0), 0);
     host->api.ZwolnijBiblioteke(lib);  // freeing twice is harmless
+}
+
+TEST_F(Operations, GoodsImportWindowWithoutAScreenConfirmsTheChoicesAsStored) {
+#ifdef _WIN32
+    GTEST_SKIP() << "on Windows the dialog is a real window, worked by test_dialogs";
+#endif
+    Register();
+    host->params["NovitusECRImportOverWrite"] = "TRUE";
+    host->params["NovitusECRImportLogSave"] = "FALSE";
+    int code = -1;
+    AnsiString name;
+    EXPECT_TRUE(host->ShowWindow(2, &code, &name));
+    EXPECT_EQ(code, 2);
+    EXPECT_EQ(name, "Import towar\xF3w do programu");
+    std::vector<std::vector<AnsiString>> writes;
+    for (const THostCall& call : host->calls)
+        if (call.number == 21) writes.push_back(call.args);
+    EXPECT_EQ(writes, (std::vector<std::vector<AnsiString>>{{"NovitusECRImportOverWrite", "TRUE"},
+                                                            {"NovitusECRImportLogSave", "FALSE"}}));
+    // A refused write is reported under the window's operation name and answers false.
+    host->acceptParamWrites = false;
+    EXPECT_FALSE(host->ShowWindow(2, &code, &name));
+    ASSERT_FALSE(Texts(2).empty());
+    EXPECT_EQ(Texts(2)[0], "Podczas wykonywania operacji 'wy\x9Cwietlanie okna' wyst\xB9pi\xB3 b\xB3\xB9\x64:");
 }
 
 }  // namespace

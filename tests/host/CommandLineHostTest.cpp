@@ -6,6 +6,7 @@
 
 #include "host/MessageView.h"
 #include "host/ParamStore.h"
+#include "sim/NovitusRegister.h"
 #include "sim/RegisterSim.h"
 #include "sim/SimServer.h"
 #include "tests/support/TempDir.h"
@@ -72,7 +73,7 @@ int RunHost(const TempDir& tmp, const AnsiString& args, AnsiString* output = nul
 
 TEST(CommandLineHost, RunsTheConnectionTestAndReportsErrorsInItsStatus) {
     TempDir tmp;
-    auto state = std::make_shared<TRegisterState>();
+    auto state = std::make_shared<TNovitusRegister>();
     state->LoadFile(AnsiString(VELKORA_TEST_DATA) + "/../../sim/demo-register.txt");
     TRegisterSim sim(state);
     TSimTcpServer server(sim, 0);
@@ -93,6 +94,18 @@ TEST(CommandLineHost, RunsTheConnectionTestAndReportsErrorsInItsStatus) {
     EXPECT_NE(out.find("NovitusECRIpPort"), AnsiString::npos);
     EXPECT_EQ(RunHost(tmp, "run nonsense"), 2);
     server.Stop();
+}
+TEST(CommandLineHost, GoodsImportWindowPrintsTheChoicesItLeaves) {
+    TempDir tmp;
+    ASSERT_EQ(RunHost(tmp, "set NovitusECRImportOverWrite TRUE"), 0);
+    AnsiString out;
+    EXPECT_EQ(RunHost(tmp, "window 2", &out), 0) << out;
+    EXPECT_NE(out.find(u8"okno 2: Import towarów do programu, kod 2, wynik: tak\n"
+                       "NovitusECRImportOverWrite = TRUE\n"
+                       "NovitusECRImportLogSave = TRUE\n"),
+              AnsiString::npos)
+        << out;
+    EXPECT_EQ(RunHost(tmp, "window 3", &out), 1);
 }
 #endif
 

@@ -2,6 +2,7 @@
 // ecrsim program.
 #include <cstdio>
 
+#include "sim/NovitusRegister.h"
 #include "tests/link/LinkRig.h"
 
 namespace {
@@ -52,7 +53,7 @@ TEST(RegisterFile, ReportsBadLines) {
 }
 
 TEST(RegisterFile, DemoRegister) {
-    TRegisterState s;
+    TNovitusRegister s;
     s.LoadFile(DemoFile());
     auto p = s.Records("p");
     ASSERT_EQ(p.size(), 1u);

@@ -34,8 +34,15 @@ public:
         ++formatFetches;
         formats = weightedFormats;
     }
-    void WypelnijStawkiVAT(void*, TMacSetOfIntegers&) override {}
-    void WypelnijStawkiVATPrec(void*, TMacSetOfIntegers&) override {}
+    void WypelnijStawkiVAT(void*, TMacSetOfIntegers& set) override {
+        ++rateFetches;
+        for (int rate : rates) set.Add(rate);
+    }
+    void WypelnijStawkiVATPrec(void*, TMacSetOfIntegers& set) override {
+        ++rateFetches;
+        for (int rate : ratesPrec) set.Add(rate);
+    }
+    void* GetOwnerWindow() override { return ownerWindow; }
     bool ZapiszWynikEksportu(void*) override { return storeResults; }
     bool ZapiszImport(void*) override { return storeResults; }
     bool ZapiszParagon(void*) override { return storeResults; }
@@ -63,6 +70,8 @@ public:
     std::vector<std::pair<AnsiString, AnsiString>> writes;
     std::vector<FakeMessage> messages;
     std::vector<AnsiString> weightedFormats;
+    std::vector<int> rates, ratesPrec;  // callbacks 15 and 32
+    void* ownerWindow = nullptr;
     TDaneUrzadzenia device;
     bool hasAbortCallback = true;
     bool abortRequested = false;
@@ -71,4 +80,5 @@ public:
     bool grantResource = true;
     int abortPolls = 0;
     int formatFetches = 0;
+    int rateFetches = 0;
 };
