@@ -4,6 +4,8 @@
 #include "driver/FrmImport.h"
 #include "driver/GoodsExport.h"
 #include "driver/NovitusTexts.h"
+#include "driver/SalesImport.h"
+#include "driver/SingleReceipt.h"
 #include "driver/TotalsReset.h"
 #include "platform/DateTools.h"
 #include "platform/Exceptions.h"
@@ -39,6 +41,11 @@ void TQxNovitusECRAction::OpenPort() {
 }
 
 void TQxNovitusECRAction::ClosePort() { channel.ClosePort(); }
+
+void TQxNovitusECRAction::ImpBufsDelete() {
+    imp_bufs.clear();
+    imp_buf = nullptr;
+}
 
 AnsiString TQxNovitusECRAction::FNameLOG() { return FKatalogWymiany + "import.log"; }
 
@@ -144,8 +151,8 @@ void TQxNovitusECRAction::NotAvailable(const char* what) {
 }
 
 void TQxNovitusECRAction::Eksport() { TGoodsExport(*this).Eksport(); }
-void TQxNovitusECRAction::Import() { NotAvailable(u8"import sprzedaży"); }
-void TQxNovitusECRAction::ImportParagonu() { NotAvailable(u8"import paragonu"); }
+void TQxNovitusECRAction::Import() { TSalesImport(*this).Import(); }
+void TQxNovitusECRAction::ImportParagonu() { TSingleReceipt(*this).ImportParagonu(); }
 void TQxNovitusECRAction::DownloadPluF7() { NotAvailable(u8"odczyt towarów do pliku"); }
 void TQxNovitusECRAction::ResetSaleF7() { TTotalsReset(*this).ResetSaleF7(); }
 void TQxNovitusECRAction::ImportPluF7() { NotAvailable(u8"import towarów do programu"); }

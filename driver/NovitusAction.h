@@ -2,12 +2,14 @@
 // The action the Novitus library creates for every call: reads the driver's configuration,
 // starts the communication log and runs the operation a code asks for.
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "ecr/EcrChannel.h"
 #include "ecr/EcrLink.h"
 #include "ecr/EcrTransfers.h"
+#include "exchange/ImpBuf.h"
 #include "framework/ErrorLog.h"
 #include "framework/QxAction.h"
 
@@ -64,9 +66,20 @@ public:
     std::array<unsigned, 7> vatRates{};
     // Host unit id = register unit slot, one line each; built anew by every goods export.
     std::vector<AnsiString> unitMap;
-    // The operation's warnings (null when the file could not be made).
-    std::unique_ptr<TErrorLog> logError;
+
+    // The sales import's working files in the exchange directory: the staging file of the
+    // packets received, its archive, the warning list and one order under conversion.
+    AnsiString FNameIMP() { return FKatalogWymiany + "novitus.imp"; }
+    AnsiString FNameARC() { return FKatalogWymiany + "arch.imp"; }
     AnsiString FNameERL() { return FKatalogWymiany + "errors.txt"; }
+    AnsiString FNameORD() { return FKatalogWymiany + "order.imp"; }
+
+    // The sales import's buffers, one per sales date in order of creation (imp_buf is the
+    // current one), and the operation's warning list (null when it could not be created).
+    std::vector<std::unique_ptr<QxImpBuf>> imp_bufs;
+    std::unique_ptr<TErrorLog> logError;
+    // Releases every import buffer without saving it.
+    void ImpBufsDelete();
 
     // The channel (serial line, modem, TCP/IP or none for the file medium); its parameters
     // are read when it opens.
@@ -84,6 +97,11 @@ public:
     void SendPacket(const AnsiString& data) { link.SendPacket(data); }
     void ResetCommunication() { link.ResetCommunication(); }
     void ThrowPrzerwac() { link.ThrowPrzerwac(); }
+    void ArchiveReceivedPacket(const AnsiString& packet, const AnsiString& fileName) {
+        link.ArchiveReceivedPacket(packet, fileName);
+    }
+    // What runs when the register ends a read transfer, before the driver answers it.
+    void SetBeforeEndOfTransfer(std::function<void()> hook) { link.beforeEndOfTransfer = std::move(hook); }
 
 private:
     TEcrChannel channel{this, tools};

@@ -1,6 +1,8 @@
 #pragma once
 // Texts of the Novitus units are fetched through the translation service the library had
 // when it was registered (LgLink), in the contexts of those units.
+#include <initializer_list>
+
 #include "platform/Translation.h"
 
 // The library object made by the last registration and its translation service as it was
@@ -25,4 +27,21 @@ inline AnsiString PlikText() { return NvListText("Port", 0, u8"PLIK"); }
 inline AnsiString NvTxt(const char* cls, const char* method, const char* piece, const char* defaultUtf8,
                         int duplicate = 0) {
     return Tr(LgLink, kCtxNvAction, cls, method, piece, defaultUtf8, duplicate);
+}
+
+// A translated pattern with its "%d" and "%s" places filled in order, by text replacement:
+// a translation can never make a formatting function read arguments that are not there.
+inline AnsiString FillIn(const AnsiString& pattern, std::initializer_list<AnsiString> values) {
+    AnsiString result;
+    auto value = values.begin();
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && (pattern[i + 1] == 'd' || pattern[i + 1] == 's') &&
+            value != values.end()) {
+            result += *value++;
+            ++i;
+        } else {
+            result += pattern[i];
+        }
+    }
+    return result;
 }

@@ -96,6 +96,7 @@ AnsiString TEcrLink::ReadPacketNext(bool& eot) {
             char c = NextByte();
             if (c == EcrByte::EOT) {
                 FChannel.Log("<-", c);
+                if (beforeEndOfTransfer) beforeEndOfTransfer();
                 FChannel.SendData(AnsiString(1, EcrByte::EOT));
                 eot = true;
                 FChannel.Log("  ", "<- ReadPacket EOT");

@@ -2,6 +2,8 @@
 // The register's link protocol over the channel: frames with a 16-bit block check, sending
 // one data packet with acknowledgement and repetition, receiving one packet, the register's
 // error report, and the small recovery steps (line reset, user abort, archiving a packet).
+#include <functional>
+
 #include "ecr/EcrChannel.h"
 #include "platform/Strings.h"
 
@@ -37,6 +39,12 @@ public:
     void ArchiveReceivedPacket(const AnsiString& packet, const AnsiString& fileName);
 
     TEcrChannel& Channel() const { return FChannel; }
+
+    // Runs when the register's EOT ends a read transfer, before the driver answers it with its
+    // own EOT: a register clears what a resetting read served once it has that answer, so
+    // whatever must outlive the clearing is made safe here. A failure leaves the EOT
+    // unanswered, so the register keeps its data, and is passed on. Empty: nothing runs.
+    std::function<void()> beforeEndOfTransfer;
 
     // Frames with a bad check answered with NAK in one wait before the read fails like a
     // time-out, and bytes outside a frame ignored in one wait before the same happens.

@@ -8,6 +8,7 @@
 #include "exchange/ExportWords.h"
 #include "platform/Exceptions.h"
 #include "platform/File.h"
+#include "platform/LineReader.h"
 #include "platform/NumberTools.h"
 #include "platform/Os.h"
 #include "platform/ProgressSink.h"
@@ -192,9 +193,9 @@ void QxExpBuf::ReadFromFile(const AnsiString& fileName, bool sort, int exportKin
         file.Open();
         int count = 0;
         std::string_view raw;
-        for (TMLineReader counter(file); counter.Next(raw);) ++count;
+        for (TLineReader counter(file, true); counter.Next(raw);) ++count;
         file.SetPointer(0);
-        TMLineReader reader(file);
+        TLineReader reader(file, true);
         if (ksaction != nullptr) {
             ksaction->MsgS(LPV_Ok);
             ksaction->MsgAdd(Text("ReadFrom", "analiza", u8"Analiza listy towarów"), LPV_Percent, count);

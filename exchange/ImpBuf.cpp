@@ -52,7 +52,7 @@ QxImpBuf::~QxImpBuf() = default;
 
 void QxImpBuf::Clear() {
     ds_plu.Clear();
-    FIndex.clear();
+    FIndex.Clear();
     FNextSame.clear();
     Sorted = false;
     discount = 0;
@@ -92,20 +92,19 @@ void QxImpBuf::GetPlu(int i, QxImpTowRec& rec) {
 void QxImpBuf::IndexAppend(const AnsiString& code, int rec) {
     if (FNextSame.size() <= static_cast<size_t>(rec)) FNextSame.resize(static_cast<size_t>(rec) + 1, -1);
     FNextSame[static_cast<size_t>(rec)] = -1;
-    auto it = FIndex.find(code);
-    if (it == FIndex.end()) {
-        FIndex.emplace(code, TIndexEntry{rec, rec});
+    TCodeIndex::TEntry* entry = FIndex.Find(code);
+    if (entry == nullptr) {
+        FIndex.Insert(code, TCodeIndex::TEntry{rec, rec});
     } else {
-        FNextSame[static_cast<size_t>(it->second.last)] = rec;
-        it->second.last = rec;
+        FNextSame[static_cast<size_t>(entry->last)] = rec;
+        entry->last = rec;
     }
 }
 
 void QxImpBuf::BuildIndex() {
-    FIndex.clear();
+    FIndex.Clear();
     FNextSame.assign(static_cast<size_t>(ds_plu.GetCount()), -1);
     const int count = ds_plu.GetCount();
-    FIndex.reserve(static_cast<size_t>(count));
     for (int r = 0; r < count; ++r) {
         ds_plu.SetPosition(r);
         IndexAppend(fPlu->GetAsString(), r);
@@ -127,8 +126,8 @@ int QxImpBuf::FindRec(const AnsiString& code) {
     if (ds_plu.GetCount() == 0) return -1;
     SearchedPlu = code;
     if (!Sorted) BuildIndex();
-    const auto it = FIndex.find(code);
-    return it == FIndex.end() ? -1 : it->second.first;
+    const TCodeIndex::TEntry* entry = FIndex.Find(code);
+    return entry == nullptr ? -1 : entry->first;
 }
 
 void QxImpBuf::AddToLine(int rec, double quantity, double value) {

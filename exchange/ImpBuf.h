@@ -2,10 +2,10 @@
 // The sales import buffer: everything imported from the register for one sales day, and the
 // writer of the host's sales import file "kasa.imp" and of the single-receipt lines.
 #include <memory>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "exchange/CodeIndex.h"
 #include "exchange/LQuickSort.h"
 #include "exchange/Receipt.h"
 #include "platform/DataSet.h"
@@ -209,17 +209,13 @@ private:
     // The index of the goods lines: code -> first and last line with it; FNextSame chains the
     // lines of one code in order of creation. Built on the first search (Sorted), kept
     // up to date by AddPlu afterwards.
-    struct TIndexEntry {
-        int first;
-        int last;
-    };
     void BuildIndex();
     void IndexAppend(const AnsiString& code, int rec);
     void AddToLine(int rec, double quantity, double value);
     e_identifier Resolve(int identifier, const char* error) const;
     static AnsiString WalutaText(int number, const TWaluta& w);
 
-    std::unordered_map<AnsiString, TIndexEntry> FIndex;
+    TCodeIndex FIndex;
     std::vector<int> FNextSame;
     std::vector<TWaluta> FWaluty;
     TMField* fPlu;

@@ -9,7 +9,16 @@
 
 namespace {
 
-AnsiString Compressed(double value) { return TdtTools(value).ToString(TdtTools::fmtDateTimeCompressed); }
+// The positions and payments of a receipt share its date: the text of the last one is kept.
+AnsiString Compressed(double value) {
+    thread_local double lastValue = 0;
+    thread_local AnsiString lastText = TdtTools(0.0).ToString(TdtTools::fmtDateTimeCompressed);
+    if (value != lastValue || value != value) {
+        lastText = TdtTools(value).ToString(TdtTools::fmtDateTimeCompressed);
+        lastValue = value;
+    }
+    return lastText;
+}
 
 AnsiString OrEmpty(int value) { return value == -1 ? AnsiString() : IntToStr(value); }
 

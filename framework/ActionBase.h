@@ -55,6 +55,7 @@ public:
 
     int GetIdUrzadzenia() const { return FIdUrzadzenia; }
     int GetNrUrzadzenia() const { return FNrUrzadzenia; }
+    const AnsiString& GetNazwaUrzadzenia() const { return FNazwaUrzadzenia; }
 
     // Parameters.
     AnsiString WartoscParametru(const AnsiString& name);

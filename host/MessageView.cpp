@@ -34,7 +34,10 @@ void TMessageView::Show(const THostMessage& message, bool changed) {
     const AnsiString line = Render(message);
     if (!FTerminal) {
         // Lines go out once, in their final state, so that logs stay readable.
-        if (!changed && FOpenLine) std::fprintf(FOut, "%s\n", FPending.c_str());
+        if (!changed && FOpenLine) {
+            std::fprintf(FOut, "%s\n", FPending.c_str());
+            std::fflush(FOut);  // a log read while the host runs, or after it was killed
+        }
         FPending = line;
         FOpenLine = true;
         return;

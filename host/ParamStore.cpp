@@ -3,6 +3,7 @@
 #include "platform/Exceptions.h"
 #include "platform/File.h"
 #include "platform/Os.h"
+#include "platform/OsFile.h"
 
 void TParamStore::Load() {
     values.clear();
@@ -17,8 +18,11 @@ void TParamStore::Load() {
 }
 
 void TParamStore::Save() const {
+    // A new file put in place in one step: a host that dies while saving keeps the old
+    // values rather than half of the new ones.
+    const AnsiString temporary = FPath + ".tmp";
     TMFile file;
-    file.SetPath(FPath);
+    file.SetPath(temporary);
     file.SetReadOnly(false);
     file.Open();
     file.SetPointer(0);
@@ -30,5 +34,8 @@ void TParamStore::Save() const {
             if (c == '\r' || c == '\n') c = ' ';
         file.WriteLine(name + "=" + clean, "\r\n");
     }
+    file.Sync();
     file.Close();
+    if (!OsFileReplace(temporary, FPath)) throw Exception("Cannot replace " + FPath);
+    OsFolderSync(ExtractFilePath(FPath));
 }

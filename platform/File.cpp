@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/Exceptions.h"
+#include "platform/LineReader.h"
 #include "platform/OsFile.h"
 #include "platform/Translation.h"
 
@@ -95,6 +96,13 @@ void TMFile::SetEof() {
     FLastOp = lastNone;
 }
 
+void TMFile::Sync() {
+    Check();
+    errno = 0;
+    if (!OsFileSync(FFile)) RaiseFileError(kWriteError, FPath, errno);
+    FLastOp = lastNone;
+}
+
 bool TMFile::ReadLine(AnsiString& line, const AnsiString& terminator) {
     line.clear();
     Check();
@@ -156,49 +164,7 @@ void TMFile::ReadStringsFromFile(const AnsiString& path, std::vector<AnsiString>
     TMFile file;
     file.SetPath(path);
     file.Open();
-    TMLineReader reader(file);
+    TLineReader reader(file, true);
     for (std::string_view line; reader.Next(line);) list.emplace_back(line);
     file.Close();
-}
-
-bool TMLineReader::Next(std::string_view& line) {
-    for (;;) {
-        // A CR LF among the bytes read.
-        while (FScan < FEnd) {
-            const void* cr = std::memchr(FBuffer.data() + FScan, '\r', FEnd - FScan);
-            if (cr == nullptr) {
-                FScan = FEnd;
-                break;
-            }
-            const size_t at = static_cast<size_t>(static_cast<const char*>(cr) - FBuffer.data());
-            if (at + 1 == FEnd) {
-                FScan = at;  // what follows the CR is still to come
-                break;
-            }
-            if (FBuffer[at + 1] != '\n') {
-                FScan = at + 1;
-                continue;
-            }
-            line = std::string_view(FBuffer.data() + FBegin, at - FBegin);
-            FBegin = FScan = at + 2;
-            return true;
-        }
-        if (FEof) {
-            if (FBegin == FEnd) return false;
-            line = std::string_view(FBuffer.data() + FBegin, FEnd - FBegin);
-            FBegin = FScan = FEnd;
-            return true;
-        }
-        // More bytes: the unfinished line moves to the front, the buffer grows when it is full.
-        if (FBegin > 0) {
-            std::memmove(FBuffer.data(), FBuffer.data() + FBegin, FEnd - FBegin);
-            FEnd -= FBegin;
-            FScan -= FBegin;
-            FBegin = 0;
-        }
-        if (FEnd == FBuffer.size()) FBuffer.resize(FBuffer.size() * 2);
-        const size_t n = FFile.Read(FBuffer.data() + FEnd, FBuffer.size() - FEnd);
-        FEof = n == 0;
-        FEnd += n;
-    }
 }

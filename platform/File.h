@@ -1,7 +1,6 @@
 #pragma once
 // The framework's file class: byte-exact reading and writing of the exchange files.
 #include <cstdio>
-#include <string_view>
 #include <vector>
 
 #include "platform/Strings.h"
@@ -32,6 +31,9 @@ public:
     long long GetSize() const;
     // Truncates the file at the current position.
     void SetEof();
+    // Puts what was written on stable storage (not only in the system's cache); raises
+    // EMException when the system cannot.
+    void Sync();
 
     // Reads up to the terminator (not included in line). Returns false at the end of the
     // file, still delivering the text read so far (possibly empty). With the terminator
@@ -55,23 +57,4 @@ private:
     std::FILE* FFile = nullptr;
     enum { lastNone, lastRead, lastWrite } FLastOp = lastNone;
     void Switch(int op);
-};
-
-// The lines of an open file as ReadStringsFromFile makes them (one per CR LF terminated line,
-// a last line without terminator kept when not empty), read from the current position in
-// large blocks. Each line is a view that stays valid until the next call.
-class TMLineReader {
-public:
-    explicit TMLineReader(TMFile& file) : FFile(file), FBuffer(kBlock) {}
-    // The next line; false after the last one.
-    bool Next(std::string_view& line);
-
-private:
-    static constexpr size_t kBlock = 1 << 16;
-    TMFile& FFile;
-    std::vector<char> FBuffer;
-    size_t FBegin = 0;  // the unread bytes: FBegin .. FEnd
-    size_t FEnd = 0;
-    size_t FScan = 0;  // no line end before this
-    bool FEof = false;
 };

@@ -16,3 +16,11 @@ long long OsFileSize(std::FILE* file);
 bool OsFileTruncate(std::FILE* file, long long size);
 // The system's text for an errno value.
 AnsiString OsErrorText(int error);
+// Writes the stream's buffer out and has the system put the file's data on stable storage
+// (fsync, FlushFileBuffers). True on success; errno set otherwise.
+bool OsFileSync(std::FILE* file);
+// Puts a folder's entries (a file just created or renamed in it) on stable storage. Windows
+// keeps a folder's entries with the files themselves: true there.
+bool OsFolderSync(const AnsiString& path);
+// Renames from to to in one step, replacing a file that has that name. True on success.
+bool OsFileReplace(const AnsiString& from, const AnsiString& to);

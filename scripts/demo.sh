@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job, end to end: build velkora, start the register simulator on loopback with a
 # demo register, run the connection test through the command-line host, export the sample
-# shop's goods (sim/demo-kasa.exp) to it and show the summary, stop the simulator.
+# shop's goods (sim/demo-kasa.exp) to it and show the summary, let the register sell two days
+# and import them, stop the simulator.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -20,6 +21,7 @@ work=${DEMO_DIR:-$root/build/demo/run}
 mkdir -p "$work"
 cd "$work"
 rm -f velkora-host.params
+rm -rf exchange/loaded exchange/novitus.imp
 mkdir -p EDI exchange
 
 port_file=$(mktemp)
@@ -45,4 +47,13 @@ echo "Goods export of the sample shop (sim/demo-kasa.exp, $(grep -c '^PLU;' "$ro
 cp "$root/sim/demo-kasa.exp" "$work/exchange/kasa.exp"
 "$host" --exchange "$work/exchange" --device-number 1 run export || status=$?
 echo "Communication log: $(ls -1 "$work"/exchange/log/*.TXT | tail -n1)"
+
+# The register sells two days (receipts, counters, reports, orders) and the host imports them:
+# the receipts per sales date with their totals, the cash report, the orders as EDI documents.
+echo
+"$host" set NovitusECRImportOrders 1
+kill -USR1 "$sim"
+for _ in $(seq 50); do grep -q '^sold' "$port_file" && break; sleep 0.1; done
+echo "Register simulator: $(grep '^sold' "$port_file" | tail -n1)"
+"$host" --exchange "$work/exchange" --device-number 1 import || status=$?
 exit $status

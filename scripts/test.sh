@@ -36,9 +36,11 @@ done
 
 echo "== Linux tests"
 ctest --test-dir build/linux --output-on-failure
+echo "== The sales import killed at moments spread over it (short form of scripts/crash-test.sh)"
+scripts/crash-test.sh build/linux 6 40
 echo "== Windows tests (Wine)"
 wineboot --init >/dev/null 2>&1 || true
 ctest --test-dir build/windows --output-on-failure
 
-echo "== velkora.dll under Wine against the simulator (TCP/IP and COM5)"
+echo "== velkora.dll under Wine against the simulator (TCP/IP and COM5; the sales import over COM5)"
 timeout 900 scripts/wine-connection-test.sh build/linux build/windows

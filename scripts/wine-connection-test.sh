@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The connection test of velkora.dll under Wine against the (Linux) register simulator:
 # over loopback TCP, and over a serial line — Wine's COM5 linked to the simulator's
-# pseudo-terminal in the dosdevices folder; then the goods export of the sample shop over COM5.
+# pseudo-terminal in the dosdevices folder; then the goods export of the sample shop and the
+# sales import of two days over COM5.
 #   usage: wine-connection-test.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -87,8 +88,23 @@ export_case() {  # every goods of the sample reaches the register and "wynik.exp
     grep -q "towary wysłane do kasy: *$goods z $goods" "$work/out.txt"
 }
 
+import_case() {  # two days of eight receipts: two files loaded, both days' receipts in them
+  start_sim --pty --sales 2x8
+  mkdir -p "$prefix/dosdevices"
+  ln -sfn "$sim_line" "$prefix/dosdevices/com5"
+  host set NovitusECRPort COM5
+  host set NovitusECRSpeed 4
+  host set NovitusECRImportOrders 1
+  local r=0
+  (cd "$work" && wine "$windows/velkora-host.exe" --library "$windows/velkora.dll" --exchange exchange import) \
+    >"$work/out.txt" 2>&1 || r=$?
+  stop_sim
+  [ $r -eq 0 ] && [ "$(grep -c 'razem 8 paragon' "$work/out.txt")" -eq 2 ] && grep -q 'EDI' "$work/out.txt"
+}
+
 check tcp_case
 check serial_case
 check export_case
+check import_case
 echo "wine connection test: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

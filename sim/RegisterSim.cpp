@@ -208,6 +208,8 @@ bool TRegisterSim::TakeDrop() {
 }
 
 void TRegisterSim::Abort() {
+    FPendingId.clear();
+    FPending.clear();
     FStateNo = stIdle;
     FTransfer = trNone;
     FFileId.clear();
@@ -215,6 +217,15 @@ void TRegisterSim::Abort() {
     FServe.clear();
     FFrameNo = 0;
     FResetting = false;
+}
+
+void TRegisterSim::ConsumePending() {
+    if (FPendingId.empty() && FPending.empty()) return;
+    const AnsiString id = FPendingId;
+    FState->Consume(id, FPending);
+    FPendingId.clear();
+    FPending.clear();
+    if (FState->onConsumed) FState->onConsumed(*FState, id);
 }
 
 AnsiString TRegisterSim::OnBytes(const char* data, size_t length) {
@@ -348,11 +359,19 @@ void TRegisterSim::SendRecord(AnsiString& out) {
         THit hit = Match(spEnd);
         out += hit.prefix;
         if (Replace(hit, out)) return;
-        if (FResetting) FState->Consume(FFileId, FServe);
         ++FCompleted;
         AnsiString file = FFileId;
+        const bool resetting = FResetting;
+        std::vector<TSimRecord> served;
+        served.swap(FServe);
         Abort();
         FFileId = file;
+        // A resetting read clears its data only when the driver answers this EOT: a driver
+        // that dies before that leaves the data on the register.
+        if (resetting) {
+            FPendingId = file;
+            FPending.swap(served);
+        }
         out += EOT;
         FStateNo = stEcho;
         return;
@@ -378,7 +397,10 @@ void TRegisterSim::OnControl(char byte, AnsiString& out) {
         case EOT:
             switch (FStateNo) {
                 case stIdle: out += EOT; return;
-                case stEcho: FStateNo = stIdle; return;
+                case stEcho:
+                    ConsumePending();
+                    FStateNo = stIdle;
+                    return;
                 case stReadTurn:
                 case stResetTurn:
                 case stErrTurn: {

@@ -137,6 +137,9 @@ private:
     void StartError(int code, bool shortFrame, AnsiString& out);
     AnsiString ErrorFrame() const;
     void Abort();
+    // Clears what the last resetting read served: called when the driver has answered the
+    // register's final EOT, that is once the transfer has really ended.
+    void ConsumePending();
 
     std::shared_ptr<TRegisterState> FState;
     std::mutex FMutex;
@@ -151,6 +154,9 @@ private:
     long FBeg = -1;
     long FEnd = -1;
     std::vector<TSimRecord> FServe;
+    // What a resetting read served, cleared once the driver answers its end of transfer.
+    AnsiString FPendingId;
+    std::vector<TSimRecord> FPending;
     int FFrameNo = 0;  // frame being sent (read) or awaited (write), from 1
     int FErrorCode = 0;
     bool FShortError = false;

@@ -120,6 +120,7 @@ void TRegisterState::Load(const AnsiString& text) {
     ClearData();
     FFiles.clear();
     FOrder.clear();
+    salesSpec.clear();
     TSimFile* current = nullptr;
     std::vector<AnsiString> lines = SplitLines(text);
     bool rulesSeen = false;
@@ -166,6 +167,9 @@ void TRegisterState::Load(const AnsiString& text) {
             std::vector<AnsiString> ids;
             for (size_t i = 2; i < w.size(); ++i) ids.push_back(Unescape(w[i]));
             FResetRules[begin] = ids;
+        } else if (key == "sales") {
+            if (w.size() != 2) throw Exception(where + "sales needs one value");
+            salesSpec = w[1];
         } else {
             bool taken = false;
             try {
@@ -191,6 +195,7 @@ void TRegisterState::LoadFile(const AnsiString& path) {
 
 AnsiString TRegisterState::Save() const {
     AnsiString out;
+    if (!salesSpec.empty()) out += "sales " + salesSpec + "\n";
     for (const auto& rule : FResetRules) {
         out += "reset " + IntToStr(rule.first);
         for (const AnsiString& id : rule.second) out += " " + Escape(id);

@@ -10,12 +10,14 @@
 //     record <data>                a record; the rest of the line, trailing blanks included
 //     error <hh>                   start packets naming the file are refused with this code
 //     reset <begin> <id> ...       a reset transfer from <begin> clears these files
+//     sales <days>[x<receipts>]    the register sells that many days when it starts
 //
 // A derived register may take further keywords of its own (LoadKeyword).
 //
 // Records and identifiers may hold any bytes but CR and LF; "\xNN" writes any byte and "\\"
 // a backslash. The rules that serve, store and clear records are virtual, so a register
 // with record-level behaviour derives from this class.
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -76,6 +78,11 @@ public:
     virtual bool LoadKeyword(const std::vector<AnsiString>& words, const AnsiString& line) { return false; }
     // Load replaces the state: a derived register empties its own data here.
     virtual void ClearData() {}
+    // The sales the register file asks for ("sales" line); empty when none.
+    AnsiString salesSpec;
+    // Runs after a resetting read cleared what it served, with the file's identifier: rules
+    // that follow the data (the receipt buffer's status) hang here.
+    std::function<void(TRegisterState& state, const AnsiString& id)> onConsumed;
 
     // "\xNN" and "\\" escapes.
     static AnsiString Unescape(const AnsiString& text);

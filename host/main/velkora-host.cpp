@@ -4,15 +4,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 
+#include "host/BackOffice.h"
 #include "host/DriverHost.h"
 #include "host/ExportReport.h"
 #include "host/MessageView.h"
 #include "host/ParamStore.h"
+#include "host/SalesReport.h"
 #include "platform/Console.h"
 #include "platform/Exceptions.h"
+#include "platform/File.h"
 #include "platform/Os.h"
 #include "platform/Translation.h"
 
@@ -26,6 +31,9 @@ void Usage() {
         "  run OPERATION [PARAMETER]  run an operation: test, export, import, receipt,\n"
         "                             auto-export, auto-import, extra (PARAMETER 0, 1 or 2)\n"
         "                             or a numeric operation code\n"
+        "  export                     export the goods of EXCHANGE/kasa.exp, with its pace and a summary\n"
+        "  import                     import the sales and show what was taken, per sales date\n"
+        "  receipt NUMBER             import the receipt with that printout number (W)\n"
         "  window N                   show the driver's window N (2: the goods-import choices)\n"
         "                             and print what it answered\n"
         "  set NAME VALUE             store a driver parameter (VALUE in UTF-8)\n"
@@ -40,6 +48,8 @@ void Usage() {
         "  --device-number N          the register's number in the host (default 1)\n"
         "  --device-name NAME         the register's name (default KASA 1)\n"
         "\n"
+        "Every file the driver hands over is kept in EXCHANGE/loaded, numbered; the counters\n"
+        "a sales import file carries become stored parameters.\n"
         "The exit status is 0 when the operation reported no error, 1 when it did,\n"
         "2 for a usage or loading problem.");
 }
@@ -123,6 +133,41 @@ int ListParams(TDriverHost& host, const TParamStore& store) {
     return 0;
 }
 
+std::set<AnsiString> FilesIn(const AnsiString& folder) {
+    std::set<AnsiString> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(NativePath(folder), error))
+        files.insert(entry.path().filename().string());
+    return files;
+}
+
+AnsiString ReadText(const AnsiString& path) {
+    std::vector<AnsiString> lines;
+    TMFile::ReadStringsFromFile(path, lines);
+    AnsiString text;
+    for (const AnsiString& line : lines) text += line + "\r\n";
+    return text;
+}
+
+// What the operation handed over and where each file went.
+void Report(TDriverHost& host, const TBackOffice& office, const AnsiString& ediFolder,
+            const std::set<AnsiString>& ediBefore) {
+    for (const AnsiString& copy : office.loaded) {
+        if (EndsWith(copy, "-kasa.imp"))
+            std::fputs(TSalesReport::Render(TSalesReport::ReadSalesFile(ReadText(copy)), copy).c_str(), stdout);
+        else if (EndsWith(copy, "-paragon.imp"))
+            std::fputs(TSalesReport::RenderReceipt(ReadText(copy), copy).c_str(), stdout);
+    }
+    for (const AnsiString& name : FilesIn(ediFolder))
+        if (!ediBefore.count(name))
+            std::fputs(TSalesReport::RenderOrder(ReadText(ediFolder + name), ediFolder + name).c_str(), stdout);
+    if (office.loaded.empty()) return;
+    AnsiString archives;
+    for (const char* name : {"arch.imp", "arch1.imp", "errors.txt"})
+        if (Os().FileExists(host.exchangeDirectory + name)) archives += " " + host.exchangeDirectory + name;
+    if (!archives.empty()) std::printf("Archiwa i ostrzeżenia:%s\n", archives.c_str());
+}
+
 // Keeps the values the driver stored for itself (counters, maps, choices) in the store.
 void KeepDriverValues(const TDriverHost& host, const std::map<AnsiString, AnsiString>& before, TParamStore& store) {
     bool changed = false;
@@ -136,7 +181,7 @@ void KeepDriverValues(const TDriverHost& host, const std::map<AnsiString, AnsiSt
     if (changed) store.Save();
 }
 
-int Run(TDriverHost& host, TParamStore& store, int code, int parameter) {
+int Run(TDriverHost& host, TParamStore& store, TBackOffice& office, int code, int parameter) {
     TMessageView view(stdout, StdoutIsTerminal());
     bool error = false;
     // A goods export also shows its pace and ends with a summary.
@@ -148,15 +193,24 @@ int Run(TDriverHost& host, TParamStore& store, int code, int parameter) {
     };
     host.onStore = [&](int number) {
         const char* what = number == 16 ? "wynik.exp" : number == 17 ? "kasa.imp" : "paragon.imp";
-        view.Show({0, AnsiString("Host: wczytano ") + what}, false);
-        return true;
+        try {
+            const AnsiString copy = office.Load(host.exchangeDirectory + what, host.params);
+            view.Show({0, AnsiString("Host: wczytano ") + what + " -> " + Ansi(copy)}, false);
+            return true;
+        } catch (const std::exception& e) {
+            view.Show({2, AnsiString("Host: nie wczytano ") + what + ": " + e.what()}, false);
+            return false;
+        }
     };
+    const AnsiString ediFolder = IncludeTrailingPathDelimiter(host.params["NovitusECREdiFolder"]);
+    const std::set<AnsiString> ediBefore = FilesIn(ediFolder);
     const auto before = host.params;
     const auto result = host.Operation(code, parameter);
     view.Finish();
     if (report) std::fputs(report->Summary().c_str(), stdout);
     KeepDriverValues(host, before, store);
     if (result.result != 0) std::printf("(wynik operacji: %d)\n", result.result);
+    Report(host, office, ediFolder, ediBefore);
     return error ? 1 : 0;
 }
 
@@ -233,12 +287,22 @@ int main(int argc, char** argv) {
         host.deviceNumber = opt.deviceNumber;
         host.deviceName = Ansi(opt.deviceName);
         host.Register();
+        TBackOffice office(host.exchangeDirectory + "loaded", store);
+        office.Recover(host.params);
         FillDefaults(host, store.values);
 
         if (command == "describe") return Describe(host);
         if (command == "params") return ListParams(host, store);
         int code = 0, parameter = 0;
-        if (command == "run" && ParseOperation(opt.args, code, parameter)) return Run(host, store, code, parameter);
+        if (command == "run" && ParseOperation(opt.args, code, parameter))
+            return Run(host, store, office, code, parameter);
+        if (command == "export" && opt.args.size() == 1) return Run(host, store, office, -2, 0);
+        if (command == "import" && opt.args.size() == 1) return Run(host, store, office, -3, 0);
+        int number = 0;
+        if (command == "receipt" && opt.args.size() == 2 && TryStrToInt(opt.args[1], number)) {
+            host.params["NovitusECRReceiptNo"] = IntToStr(number);
+            return Run(host, store, office, -4, 0);
+        }
         int window = 0;
         if (command == "window" && opt.args.size() == 2 && TryStrToInt(opt.args[1], window))
             return ShowDriverWindow(host, store, window);

@@ -1,7 +1,10 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/Os.h"
@@ -24,3 +27,27 @@ long long OsFileSize(std::FILE* file) {
 bool OsFileTruncate(std::FILE* file, long long size) { return ftruncate(fileno(file), static_cast<off_t>(size)) == 0; }
 
 AnsiString OsErrorText(int error) { return std::strerror(error); }
+
+bool OsFileSync(std::FILE* file) {
+    if (std::fflush(file) != 0) return false;
+    while (fsync(fileno(file)) != 0)
+        if (errno != EINTR) return false;
+    return true;
+}
+
+bool OsFolderSync(const AnsiString& path) {
+    const AnsiString native = path.empty() ? AnsiString(".") : NativePath(path);
+    const int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int result;
+    while ((result = fsync(fd)) != 0 && errno == EINTR) {
+    }
+    const int error = errno;
+    close(fd);
+    errno = error;
+    return result == 0;
+}
+
+bool OsFileReplace(const AnsiString& from, const AnsiString& to) {
+    return std::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
+}

@@ -38,6 +38,15 @@ bool CreateNewFile(const std::string& path, const std::string& bytes) {
     return ok;
 }
 
+bool FlushFile(intptr_t osHandle) {
+    HANDLE handle = reinterpret_cast<HANDLE>(osHandle);
+    return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != 0;
+}
+
+bool MoveReplacing(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 std::string ShortPath(const std::string& path) {
     char buffer[MAX_PATH];
     DWORD length = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);

@@ -13,6 +13,10 @@ bool IsDirectory(const std::string& path);
 bool MakeDirectory(const std::string& path);
 bool RemoveFile(const std::string& path);
 bool CreateNewFile(const std::string& path, const std::string& bytes);
+// FlushFileBuffers on the handle of an open C runtime file (_get_osfhandle).
+bool FlushFile(intptr_t osHandle);
+// MoveFileEx replacing the target, written through to the disk.
+bool MoveReplacing(const std::string& from, const std::string& to);
 // "" when the system has no short form that fits in 260 bytes.
 std::string ShortPath(const std::string& path);
 // A REG_SZ value under HKEY_LOCAL_MACHINE\key read through the 32-bit view; "" on any error.

@@ -1,18 +1,24 @@
 // The simulated register as a program:
-//     ecrsim --tcp PORT|--pty [--register FILE] [--fault FAULT ...] [--baud N] [--once]
+//     ecrsim --tcp PORT|--pty [--register FILE] [--fault FAULT ...] [--baud N] [--sales SPEC]
+//            [--once]
 // The first line of standard output is the TCP port listened on, or the pseudo-terminal
 // device the driver opens as its serial port. Runs until killed, or with --once until the
-// first session ends.
+// first session ends. Every sale the register makes is reported with a line "sold ...".
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "platform/Exceptions.h"
 #include "sim/NovitusRegister.h"
 #include "sim/RegisterSim.h"
+#include "sim/SalesDay.h"
 #include "sim/SimServer.h"
 
 namespace {
@@ -28,8 +34,26 @@ void Usage() {
                  "                   eot drop error shorterror byte wack garbage badcheck lowerhex\n"
                  "                   etb nul oversize\n"
                  "  --baud N         every byte takes its time on a line of N baud (10 bits a byte)\n"
+                 "  --sales SPEC     sell DAYS[xRECEIPTS] days (the last one today) at start-up;\n"
+                 "                   SIGUSR1 makes the register sell that again (2 days by default)\n"
                  "  --once           stop after the first session\n"
                  "The first line printed is the port or the pseudo-terminal's path.\n");
+}
+
+// Set by SIGUSR1: the register sells once more.
+volatile std::sig_atomic_t gSellAgain = 0;
+extern "C" void OnSellSignal(int) { gSellAgain = 1; }
+
+void Sell(TRegisterSim& sim, TSalesDay& seller, const AnsiString& spec) {
+    int days = 0, receipts = 0;
+    if (!TSalesDay::ParseSpec(spec, days, receipts)) throw Exception("bad sales '" + spec + "'");
+    TSalesDay::TSale sale;
+    {
+        auto lock = sim.Lock();
+        sale = seller.Sell(days, receipts);
+    }
+    std::printf("sold %d receipts W%ld-W%ld\n", sale.receipts, sale.firstPrintout, sale.lastPrintout);
+    std::fflush(stdout);
 }
 
 }  // namespace
@@ -37,7 +61,7 @@ void Usage() {
 int main(int argc, char** argv) {
     bool tcp = false, pty = false, once = false;
     int port = 0, baud = 0;
-    AnsiString registerFile;
+    AnsiString registerFile, sales;
     std::vector<AnsiString> faults;
     for (int i = 1; i < argc; ++i) {
         AnsiString a = argv[i];
@@ -66,6 +90,8 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "ecrsim: bad baud rate\n");
                 return 2;
             }
+        } else if (a == "--sales") {
+            sales = next("--sales");
         } else if (a == "--once") {
             once = true;
         } else if (a == "--help" || a == "-h") {
@@ -86,17 +112,45 @@ int main(int argc, char** argv) {
         if (!registerFile.empty()) state->LoadFile(registerFile);
         TRegisterSim sim(state);
         for (const AnsiString& f : faults) sim.AddFault(f);
+        TSalesDay seller(*state);
+        if (sales.empty()) sales = state->salesSpec;
+        const bool sellAtStart = !sales.empty();
+        if (sales.empty()) sales = "2";
+        int days = 0, receipts = 0;
+        if (!TSalesDay::ParseSpec(sales, days, receipts)) throw Exception("bad sales '" + sales + "'");
+#ifdef SIGUSR1
+        std::signal(SIGUSR1, OnSellSignal);
+#endif
+        std::atomic<bool> done{false};
+        std::thread signals([&] {
+            while (!done) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                if (!gSellAgain) continue;
+                gSellAgain = 0;
+                Sell(sim, seller, sales);
+            }
+        });
+        struct Join {
+            std::atomic<bool>& done;
+            std::thread& thread;
+            ~Join() {
+                done = true;
+                thread.join();
+            }
+        } join{done, signals};
         if (tcp) {
             TSimTcpServer server(sim, port);
             server.pacer.SetBaud(baud);
             std::printf("%d\n", server.Port());
             std::fflush(stdout);
+            if (sellAtStart) Sell(sim, seller, sales);
             server.Run(once);
         } else {
             TSimPty line(sim);
             line.pacer.SetBaud(baud);
             std::printf("%s\n", line.SlavePath().c_str());
             std::fflush(stdout);
+            if (sellAtStart) Sell(sim, seller, sales);
             line.Run(once);
         }
     } catch (const std::exception& e) {

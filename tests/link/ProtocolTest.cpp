@@ -56,7 +56,27 @@ TEST_P(LinkTest, ReadTransferWithRangeAndReset) {
 
     packets = rig->ReadAll("k#00", rm_resetting, 18, -1);
     EXPECT_EQ(packets.size(), 2u);
-    EXPECT_EQ(rig->sim.Records("k#00").size(), 8u);  // a resetting read clears what it returned
+    // A resetting read clears what it returned (seen by the next transfer, which the register
+    // takes after the driver's answer to the end of this one).
+    EXPECT_EQ(rig->ReadAll("k#00", rm_notresetting, -1, -1).size(), 8u);
+}
+
+TEST_P(LinkTest, AResettingReadClearsOnlyOnceTheDriverAnswersItsEnd) {
+    rig->state->AddRecord("U", "counter 1");
+    rig->state->AddRecord("U", "counter 2");
+    size_t heldAtTheEnd = 0;
+    rig->link.beforeEndOfTransfer = [&] { heldAtTheEnd = rig->sim.Records("U").size(); };
+    EXPECT_EQ(rig->ReadAll("U", rm_resetting, -1, -1).size(), 2u);
+    EXPECT_EQ(heldAtTheEnd, 2u);
+    rig->link.beforeEndOfTransfer = nullptr;
+    EXPECT_EQ(rig->ReadAll("U", rm_notresetting, -1, -1).size(), 0u);
+
+    // A driver that cannot keep what it read does not answer, and the register keeps it.
+    rig->state->AddRecord("U", "counter 3");
+    rig->link.beforeEndOfTransfer = [] { throw Exception("disk full"); };
+    EXPECT_EQ(ErrorOf([&] { rig->ReadAll("U", rm_resetting, -1, -1); }), "disk full");
+    rig->link.beforeEndOfTransfer = nullptr;
+    EXPECT_EQ(rig->ReadAll("U", rm_notresetting, -1, -1).size(), 1u);
 }
 
 TEST_P(LinkTest, ResettingReadOfCountersClearsThem) {

@@ -108,6 +108,20 @@ TEST(SimEngine, ByteExactExchange) {
     EXPECT_EQ(sim.TransfersCompleted(), 1);
 }
 
+TEST(SimEngine, ResettingReadClearsWhenTheDriverAnswersItsEnd) {
+    TRegisterSim sim;
+    sim.State().AddRecord("U", "C1");
+    auto feed = [&](const AnsiString& bytes) { return sim.OnBytes(bytes.data(), bytes.size()); };
+    feed("\x05");
+    EXPECT_EQ(feed(TRegisterSim::Frame("SU2" + AnsiString(36, ' '))), "\x06");
+    EXPECT_EQ(feed("\x04"), "\x05");
+    EXPECT_EQ(feed("\x06"), TRegisterSim::Frame("C1"));
+    EXPECT_EQ(feed("\x06"), "\x04");
+    EXPECT_EQ(sim.Records("U").size(), 1u);
+    EXPECT_EQ(feed("\x04"), "");
+    EXPECT_TRUE(sim.Records("U").empty());
+}
+
 TEST(SimEngine, ErrorReportCarriesTheCode) {
     TRegisterSim sim;
     sim.State().SetError("$#01", 0x13);

@@ -1,0 +1,161 @@
+// The analysis of a sales import's staging file of 1,000,000 lines (100,000 receipts of
+// nine lines and a closing line) against a bare read of the same file split into lines: the
+// analysis proper (every line into the import buffers, progress reported to the host), and
+// the whole of it (the buffers written as "kasa.imp" and handed over, the files archived).
+// Each iteration runs all three one after the other, so that the ratios are not skewed by
+// the machine's load at one moment. The deliberate pauses for the host while receipts are
+// written are left out (the virtual clock does not move).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "driver/NovitusAction.h"
+#include "driver/SalesImport.h"
+#include "platform/Os.h"
+#include "tests/support/FakeHostLink.h"
+
+namespace {
+
+const int kReceipts = 100000;
+const int kLinesPerReceipt = 10;
+
+std::string BenchDir() {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "velkora_bench_sales";
+    fs::create_directories(dir / "EDI");
+    return (dir / "").string();
+}
+
+// Receipts over two days, goods from a list of 5000 codes, some weighed, a discount card on
+// every third receipt, payments by card and in cash.
+std::string MakeStagingFile() {
+    const std::string path = BenchDir() + "staging.master";
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::mt19937 rng(11);
+    char line[256];
+    for (int r = 0; r < kReceipts; ++r) {
+        long long total = 0;
+        for (int i = 0; i < kLinesPerReceipt - 1; ++i) {
+            if (i == 8 && r % 3 == 0) {
+                std::snprintf(line, sizeof line, "Dk5%18s000\r\n", "9900012371231");
+            } else {
+                const long long code = 5900000000000LL + rng() % 5000;
+                const bool weighed = code % 7 == 0;
+                const long long raw = weighed ? 150 + rng() % 1000 : 1 + rng() % 3;
+                const long long price = 100 + rng() % 3000;
+                const long long value = weighed ? price * raw / 1000 : price * raw;
+                std::snprintf(line, sizeof line, "Dk1%18lld %d%010lld%010lld%010lld\r\n", code, weighed ? 3 : 0, raw,
+                              price, value);
+                total += value;
+            }
+            out << line;
+        }
+        const int day = r < kReceipts / 2 ? 14 : 15;
+        std::snprintf(line, sizeof line, "Dk#004000%010d%010d202403%02d%02d%02d1010%020d%010d%010lld%060d\r\n", r + 1,
+                      r + 101, day, 8 + r % 12, r % 60, 0, 0, r % 2 ? total : 0LL, 0);
+        out << line;
+    }
+    return path;
+}
+
+// The bare work: read the file in blocks and split it into lines.
+long long ReadAndSplit(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::vector<char> buffer(1 << 18);
+    std::string pending, line;
+    long long lines = 0;
+    for (size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), file)) > 0;) {
+        pending.append(buffer.data(), n);
+        size_t start = 0;
+        for (size_t at; (at = pending.find("\r\n", start)) != std::string::npos; start = at + 2) {
+            line.assign(pending, start, at - start);
+            benchmark::DoNotOptimize(line.data());
+            ++lines;
+        }
+        pending.erase(0, start);
+    }
+    std::fclose(file);
+    return lines;
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+double gAnalysis = 0, gWhole = 0, gBare = 0;
+const int kIterations = 5;
+
+void BM_AnalysisAgainstBareRead(benchmark::State& state) {
+    const std::string master = MakeStagingFile();
+    const std::string dir = BenchDir();
+    FakeHostLink host;
+    host.device.exchangeDirectory = dir;
+    host.params = {{"NovitusECRPort", "PLIK"},
+                   {"NovitusECRCardParseMask", "99kkkkkkymmrx"},
+                   {"NovitusECREdiFolder", dir + "EDI"},
+                   {"NovitusECRSaleSource", "1"},
+                   {"NovitusECRReceipts", "2"}};
+    TVirtualClock clock;
+    SetClock(&clock);
+    double analysis = 0, whole = 0, bare = 0;
+    for (auto _ : state) {
+        std::filesystem::copy_file(master, dir + "novitus.imp", std::filesystem::copy_options::overwrite_existing);
+        for (const char* archive : {"arch.imp", "arch1.imp"}) std::remove((dir + archive).c_str());
+
+        auto start = std::chrono::steady_clock::now();
+        if (ReadAndSplit(dir + "novitus.imp") != kReceipts * kLinesPerReceipt) state.SkipWithError("short file");
+        bare += Seconds(start);
+
+        {
+            TQxNovitusECRAction action(&host, nullptr);
+            action.ReadParams();
+            TSalesImport import(action);
+            start = std::chrono::steady_clock::now();
+            import.Analyse(dir + "novitus.imp");
+            const double seconds = Seconds(start);
+            analysis += seconds;
+            state.SetIterationTime(seconds);
+            if (action.imp_bufs.size() != 2) state.SkipWithError("the analysis found no two days");
+        }
+
+        start = std::chrono::steady_clock::now();
+        {
+            TQxNovitusECRAction action(&host, nullptr);
+            HQVRDLLSRODOWISKO environment;
+            action.Operacja(&environment, -3, 0);
+        }
+        whole += Seconds(start);
+        if (Os().FileExists(dir + "novitus.imp")) state.SkipWithError("the import failed");
+    }
+    SetClock(nullptr);
+    gAnalysis = analysis;
+    gWhole = whole;
+    gBare = bare;
+    state.counters["bare_s"] = benchmark::Counter(bare, benchmark::Counter::kAvgIterations);
+    state.counters["whole_s"] = benchmark::Counter(whole, benchmark::Counter::kAvgIterations);
+    state.counters["ratio"] = bare > 0 ? analysis / bare : 0;
+    state.SetItemsProcessed(state.iterations() * kReceipts * kLinesPerReceipt);
+}
+BENCHMARK(BM_AnalysisAgainstBareRead)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(kIterations);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (gBare > 0)
+        std::printf(
+            "staging file of %d lines: bare read and split %.3f s; analysis %.3f s, analysis / bare %.2f; "
+            "whole import (written, handed over, archived) %.3f s, whole / bare %.2f\n",
+            kReceipts * kLinesPerReceipt, gBare / kIterations, gAnalysis / kIterations, gAnalysis / gBare,
+            gWhole / kIterations, gWhole / gBare);
+    return 0;
+}

@@ -1,0 +1,236 @@
+#include "driver/PacketParsers.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <string_view>
+
+#include "codes/KartaRab.h"
+#include "codes/KodWazony.h"
+#include "driver/NovitusAction.h"
+#include "driver/NovitusTexts.h"
+#include "platform/DateTools.h"
+
+namespace {
+const char* const kCls = "TQxNovitusECRAction";
+
+// The part of a field (position from 1) that exists, without the blanks around it.
+std::string_view Field(const AnsiString& line, int position, int length) {
+    const size_t from = static_cast<size_t>(position - 1);
+    if (from >= line.size()) return {};
+    std::string_view field(line.data() + from, std::min(line.size() - from, static_cast<size_t>(length)));
+    while (!field.empty() && static_cast<unsigned char>(field.front()) <= ' ') field.remove_prefix(1);
+    while (!field.empty() && static_cast<unsigned char>(field.back()) <= ' ') field.remove_suffix(1);
+    return field;
+}
+
+// A whole number field; false when it cannot be read as one (blanks around it are allowed).
+// Read in place: the analysis meets a million of them in a large staging file.
+bool ReadNumber(const AnsiString& line, int position, int length, long long& value) {
+    return TryStrToInt64(Field(line, position, length), value);
+}
+
+// A counter field: 0 when unreadable.
+double Counter(const AnsiString& line, int position, int length) {
+    long long value = 0;
+    return ReadNumber(line, position, length, value) ? static_cast<double>(value) : 0;
+}
+
+int IntField(const AnsiString& line, int position, int length, int defaultValue) {
+    long long value = 0;
+    if (!ReadNumber(line, position, length, value) || value < INT_MIN || value > INT_MAX) return defaultValue;
+    return static_cast<int>(value);
+}
+
+// A record's whole number kept within the range of an int field.
+int Clamped(double value) {
+    if (!(value > INT_MIN)) return INT_MIN;
+    if (!(value < INT_MAX)) return INT_MAX;
+    return static_cast<int>(value);
+}
+
+int64_t Amount(double value) {
+    if (!(value > -9.0e18)) return static_cast<int64_t>(-9.0e18);
+    if (!(value < 9.0e18)) return static_cast<int64_t>(9.0e18);
+    return static_cast<int64_t>(value);
+}
+
+QVRPayment* Payment(int kind, double value) {
+    auto* payment = new QVRPayment;
+    payment->Fkod = kind;
+    payment->Fkurs = 100;
+    payment->Fwartosc = Amount(value);
+    return payment;
+}
+}  // namespace
+
+void NvReceipt::PostProcess() {
+    for (const auto& position : Fpos) {
+        position->Fdata_czas = Fdata_czas;
+        position->FnrParagonu = FnrPar;
+    }
+    for (const auto& payment : Fpymnt) payment->Fdata_czas = Fdata_czas;
+}
+
+double TPacketParsers::ParseValue(const AnsiString& line, int position, int length) {
+    long long value = 0;
+    return ReadNumber(line, position, length, value) ? static_cast<double>(value) : 1;
+}
+
+AnsiString TPacketParsers::FormatBarcodeIn(const AnsiString& code) {
+    const TKodWazony weighted(&FAction.GetFormatyWazone());
+    return weighted.NormalizujNiepelny(Trim(code), FAction.GetLgLink());
+}
+
+AnsiString TPacketParsers::ParseDiscoundCard(const AnsiString& card) {
+    TKartaRab parser;
+    parser.Rozparsuj(FAction.cfgCardParseMask, Trim(card), FAction.GetLgLink());
+    return parser.KodKarty;
+}
+
+void TPacketParsers::WarnShortLine(const AnsiString& line, const char* method, const char* whatUtf8, bool translated) {
+    const AnsiString what = translated ? NvTxt(kCls, method, "przyslan", whatUtf8) : Ansi(whatUtf8);
+    FAction.AddWarning(NvTxt(kCls, method, "Linia", u8"Linia \"") + line + "\"" + what, FAction.logError.get());
+}
+
+bool TPacketParsers::ReadSaleLine(const AnsiString& line, QVRPosition& position) {
+    const int kind = IntField(line, 3, 1, 1);
+    const int decimals = IntField(line, 23, 1, 3);
+    const double raw = ParseValue(line, 24, 10);
+    const double price = ParseValue(line, 34, 10);
+    const double value = ParseValue(line, 44, 10);
+    const double quantity = raw / std::pow(10.0, decimals) * 1000;
+    if (kind == 0) return false;
+    position.Fkod = FormatBarcodeIn(AnsiString(Field(line, 4, 18)));
+    position.Filosc = Clamped(std::trunc(quantity >= 0 ? quantity + 0.5 : quantity - 0.5));
+    position.Fwartosc = Amount(value);
+    position.Frabat = Clamped(std::trunc(price * quantity / 1000 - value));
+    position.FTyp = kind == 2 ? ptBottleSale : kind == 3 ? ptBottleReturn : ptSale;
+    if (kind == 3) {
+        position.Filosc = -position.Filosc;
+        position.Fwartosc = -position.Fwartosc;
+    }
+    return true;
+}
+
+void TPacketParsers::ParsePacket_k0123(const AnsiString& line, NvReceipt* receipt, double& positionsValue) {
+    if (line.size() < kSaleLineLength)
+        return WarnShortLine(line, "ParsePacket_k0123",
+                             u8" (pozycja sprzedaży) przysłana przez kasę ma nieprawidłową strukturę.");
+    auto position = std::make_unique<QVRPosition>();
+    if (!ReadSaleLine(line, *position)) return;
+    positionsValue += static_cast<double>(position->Fwartosc);
+    *receipt + position.release();
+}
+
+void TPacketParsers::ParsePacket_k5(const AnsiString& line, NvReceipt* receipt) {
+    if (line.size() < 24)
+        return WarnShortLine(line, "ParsePacket_k5",
+                             u8" (nr karty rabatowej) przysłana przez kasę ma nieprawidłową strukturę.");
+    receipt->FnrKlienta = ParseDiscoundCard(SubString(line, 4, 18));
+}
+
+void TPacketParsers::ParsePacket_k8(const AnsiString& line, NvReceipt* receipt) {
+    if (line.size() < 20)
+        return WarnShortLine(line, "ParsePacket_k8",
+                             u8" (NIP klienta) przysłana przez kasę ma nieprawidłową strukturę.", false);
+    receipt->FnrNIPKlienta = Trim(SubString(line, 4, 16));
+}
+
+void TPacketParsers::ParsePacket_k004(const AnsiString& line, NvReceipt* receipt, double positionsValue) {
+    if (line.size() < 145)
+        return WarnShortLine(line, "ParsePacket_k004",
+                             u8" (stopka sprzedaży) przysłana przez kasę ma nieprawidłową strukturę.");
+    receipt->FnrPar = IntField(line, 10, 10, 0);
+    receipt->FnrTrans = IntField(line, 20, 10, 0);
+    receipt->FnrKasjera = static_cast<unsigned char>(line[41]) - '0';
+    receipt->FnrKasy = IntField(line, 43, 2, 0);
+    TdtTools date;
+    if (date.TryFromString(SubString(line, 30, 8) + SubString(line, 38, 4) + "00000", TdtTools::fmtDateTimeCompressed))
+        receipt->Fdata_czas = date.Value();
+
+    // Vouchers, cheques, cards, then the two other forms (the second with its own code).
+    const struct {
+        int position, kind, extended;
+    } forms[] = {{86, 1, -1}, {66, 2, -1}, {76, 3, -1}, {106, 4, 5}, {96, 4, 6}};
+    double paid = 0;
+    for (const auto& form : forms) {
+        const double value = ParseValue(line, form.position, 10);
+        if (value == 0) continue;
+        QVRPayment* payment = Payment(form.kind, value);
+        if (form.extended >= 0) {
+            payment->Fkod_f_plat_ext = form.extended;
+            payment->Fwartosc_pln = Clamped(value);
+        }
+        *receipt + payment;
+        paid += value;
+    }
+    const double cash = positionsValue - paid;
+    if (cash != 0) *receipt + Payment(0, cash);
+    receipt->FwoDetails = FAction.cfgReceiptDetails < 2;
+}
+
+void TPacketParsers::ParsePacket_n00(const AnsiString& line, double euroRate) {
+    QxImpBuf& buf = *FAction.imp_buf;
+    buf.Kas_ActiveKasjerSection();
+    const double cash = ParseValue(line, 9, 20);
+    buf.Kas_AddStankasy(SubString(line, 8, 1) == "-" ? -cash : cash);
+    buf.Kas_AddCzeki(ParseValue(line, 29, 20));
+    buf.Kas_AddKarty(ParseValue(line, 49, 20));
+    buf.Kas_AddBony(ParseValue(line, 89, 20));
+    buf.Kas_AddWartStorno(ParseValue(line, 169, 20));
+    buf.Kas_AddIlParAnulowanych(IntField(line, 229, 10, 0));
+    buf.Kas_AddIlStorno(IntField(line, 239, 10, 0));
+    buf.Kas_AddWartParAnulowanych(ParseValue(line, 309, 20));
+    const double euroCash = ParseValue(line, 339, 20);
+    const double euroBalance = ParseValue(line, 359, 20);
+    buf.Kas_AddPrzelewy(ParseValue(line, 429, 20));
+    buf.Kas_AddInnefplat(ParseValue(line, 449, 20));
+    buf.Kas_AddParagonow(0);
+    buf.Kas_SetNumer(1);
+    buf.Kas_SetNazwisko(NvTxt(kCls, "ParsePacket_n00", "wszyscy", u8"wszyscy"));
+    buf.Kas_SetUprawn(0);
+    buf.Kas_SetBiez(buf.data);
+    buf.Kas_AddWaluta("EUR", euroRate, euroCash, euroBalance);
+}
+
+void TPacketParsers::ParsePacket_o00(const AnsiString& line) {
+    QxImpBuf& buf = *FAction.imp_buf;
+    buf.AddPayIn(ParseValue(line, 127, 20));
+    buf.AddPayOut(ParseValue(line, 147, 20));
+    // With sales from the receipts these totals come from the receipts themselves.
+    if (FAction.cfgSaleSource != 0) return;
+    buf.AddDiscount(ParseValue(line, 187, 20) - ParseValue(line, 207, 20), true);
+    buf.AddBony(ParseValue(line, 87, 20));
+    buf.AddCzeki(ParseValue(line, 27, 20));
+    buf.AddKarty(ParseValue(line, 47, 20));
+    for (int position : {67, 427, 447}) buf.AddInne(ParseValue(line, position, 20));
+}
+
+void TPacketParsers::ParsePacket_U(const AnsiString& line) {
+    if (line.size() < 93)
+        return WarnShortLine(line, "ParsePacket_U",
+                             u8" (linia raportu sprzedaży) przysłana przez kasę ma nieprawidłową strukturę.");
+    FAction.imp_buf->AddPlu(FormatBarcodeIn(SubString(line, 3, 18)), Counter(line, 59, 20), Counter(line, 39, 20),
+                            id_global);
+}
+
+void TPacketParsers::ParsePacket_d(const AnsiString& line) {
+    if (line.size() < 118)
+        return WarnShortLine(line, "ParsePacket_d",
+                             u8" (linia raportu sprzedaży opakowań) przysłana przez kasę ma nieprawidłową strukturę.");
+    QxImpBuf& buf = *FAction.imp_buf;
+    const AnsiString code = FormatBarcodeIn(SubString(line, 3, 18));
+    const double soldValue = Counter(line, 39, 20);
+    const double soldQuantity = Counter(line, 59, 20) * 1000;
+    const double returnedValue = Counter(line, 79, 20);
+    const double returnedQuantity = Counter(line, 99, 20) * 1000;
+    if (soldQuantity > 0) {
+        buf.AddPlu(code, soldQuantity, soldValue, id_global);
+        buf.AddBottlesSaled(soldValue);
+    }
+    if (returnedQuantity > 0) {
+        buf.AddPlu(code, returnedQuantity, -returnedValue, id_global);
+        buf.AddBottlesTurned(-returnedValue);
+    }
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The register's sales records, one staged line each (the packet's data without its start
+// byte and terminator): receipt lines build the receipt under assembly, counters and reports
+// add to the current import buffer. A line too short for its fields is skipped with a warning.
+#include "exchange/Receipt.h"
+#include "platform/Strings.h"
+
+class TQxNovitusECRAction;
+
+// The receipt under assembly. Once complete, its date and time go into every position and
+// payment and its number into every position.
+class NvReceipt : public QVRParagon {
+public:
+    NvReceipt() { Fpos.reserve(16); }  // room for a usual receipt's positions at once
+    void PostProcess() override;
+};
+
+class TPacketParsers {
+public:
+    explicit TPacketParsers(TQxNovitusECRAction& action) : FAction(action) {}
+
+    // Receipt records: sale lines "k0" to "k3", discount card "k5", customer's tax number
+    // "k8" and the closing line "k#004"; positionsValue sums the values of the sale lines.
+    void ParsePacket_k0123(const AnsiString& line, NvReceipt* receipt, double& positionsValue);
+    void ParsePacket_k5(const AnsiString& line, NvReceipt* receipt);
+    void ParsePacket_k8(const AnsiString& line, NvReceipt* receipt);
+    void ParsePacket_k004(const AnsiString& line, NvReceipt* receipt, double positionsValue);
+    // Reports and counters, into the action's current import buffer.
+    void ParsePacket_n00(const AnsiString& line, double euroRate);
+    void ParsePacket_o00(const AnsiString& line);
+    void ParsePacket_U(const AnsiString& line);
+    void ParsePacket_d(const AnsiString& line);
+
+    // The whole number of the field, or 1 when it cannot be read as one.
+    static double ParseValue(const AnsiString& line, int position, int length);
+    // A goods code from the register as the host stores it: a short weighted code completed
+    // by the host's weighted formats, other codes as they are (blanks removed).
+    AnsiString FormatBarcodeIn(const AnsiString& code);
+    // The customer's code a discount card number carries, by the configured card mask.
+    AnsiString ParseDiscoundCard(const AnsiString& card);
+
+    // A sale line read into a position (code, quantity, value, discount, kind); false for a
+    // line of kind 0, which is read and dropped. The caller has checked its length.
+    bool ReadSaleLine(const AnsiString& line, QVRPosition& position);
+    static constexpr size_t kSaleLineLength = 53;
+    // The warning for a line too short for its record; what is the record's own text.
+    void WarnShortLine(const AnsiString& line, const char* piece, const char* whatUtf8, bool translated = true);
+
+private:
+    TQxNovitusECRAction& FAction;
+};

@@ -1,0 +1,35 @@
+#pragma once
+// Reads the CR LF terminated lines of an open file in large blocks. Exchange and staging files
+// run to millions of lines; reading them byte by byte would cost more than using them.
+#include <string_view>
+#include <vector>
+
+#include "platform/File.h"
+#include "platform/Strings.h"
+
+class TLineReader {
+public:
+    // Reads file from its current position. With unendedLastLine, text after the last CR LF
+    // is delivered as a last line (as ReadStringsFromFile makes it); otherwise it is no line
+    // and stays for Rest().
+    explicit TLineReader(TMFile& file, bool unendedLastLine = false)
+        : FFile(file), FBuffer(kBlock), FUnendedLastLine(unendedLastLine) {}
+
+    // The next line, without its CR LF; a lone CR or LF stays in its line. The view stays
+    // valid until the next call. False after the last line; raises EMException like TMFile.
+    bool Next(std::string_view& line);
+    // The same, copied.
+    bool Next(AnsiString& line);
+    // After Next returned false: the bytes after the last CR LF.
+    std::string_view Rest() const { return std::string_view(FBuffer.data() + FBegin, FEnd - FBegin); }
+
+private:
+    static constexpr size_t kBlock = 1 << 16;
+    TMFile& FFile;
+    std::vector<char> FBuffer;
+    bool FUnendedLastLine;
+    size_t FBegin = 0;  // the unread bytes: FBegin .. FEnd
+    size_t FEnd = 0;
+    size_t FScan = 0;  // no line end before this
+    bool FEof = false;
+};
