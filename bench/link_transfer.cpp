@@ -1,7 +1,7 @@
 // Read and write transfers of 10,000 records against the simulated register, the driver's
 // link against a bare client that sends and checks the same frames, acknowledgements and
 // handshake over the same kind of line to the same simulator, round by round (see
-// PairedRounds.h): over TCP/IP, and the read over a pseudo-terminal as the serial line.
+// PairedRounds.h): over TCP/IP and over a pseudo-terminal as the serial line.
 // Opening and closing the line stay outside the time.
 #include <benchmark/benchmark.h>
 
@@ -268,11 +268,15 @@ void ReadPair(benchmark::State& state, bool serial, const char* name) {
 void BM_ReadTcp(benchmark::State& state) { ReadPair(state, false, "read transfer (TCP/IP)"); }
 void BM_ReadSerial(benchmark::State& state) { ReadPair(state, true, "read transfer (serial)"); }
 
-void BM_WriteTcp(benchmark::State& state) {
-    TPeer peer(false);
+void WritePair(benchmark::State& state, bool serial, const char* name) {
+    if (serial && !TSimPty::Supported()) {
+        state.SkipWithError("no pseudo-terminals here");
+        return;
+    }
+    TPeer peer(serial);
     std::vector<AnsiString> records;
     for (int i = 0; i < kRecords; ++i) records.push_back(GoodsRecord(i));
-    TPairedRounds rounds("write transfer (TCP/IP)", TPairedRounds::wallTime);
+    TPairedRounds rounds(name, TPairedRounds::wallTime);
     for (auto _ : state) {
         auto driver = std::make_unique<TDriver>(peer);
         Settle();
@@ -292,11 +296,15 @@ void BM_WriteTcp(benchmark::State& state) {
     rounds.Report(state);
 }
 
+void BM_WriteTcp(benchmark::State& state) { WritePair(state, false, "write transfer (TCP/IP)"); }
+void BM_WriteSerial(benchmark::State& state) { WritePair(state, true, "write transfer (serial)"); }
+
 }  // namespace
 
 BENCHMARK(BM_ReadTcp)->Unit(benchmark::kMillisecond)->Iterations(kRounds)->UseManualTime();
 BENCHMARK(BM_WriteTcp)->Unit(benchmark::kMillisecond)->Iterations(kRounds)->UseManualTime();
 BENCHMARK(BM_ReadSerial)->Unit(benchmark::kMillisecond)->Iterations(kRounds)->UseManualTime();
+BENCHMARK(BM_WriteSerial)->Unit(benchmark::kMillisecond)->Iterations(kRounds)->UseManualTime();
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
