@@ -68,6 +68,7 @@ private:
     size_t FBufPos = 0;
     size_t FBufLen = 0;
     bool FPeerClosed = false;
+    bool FAnswerDue = false;  // bytes were sent since the last receive
 };
 
 // The socket layer of the operating system (platform/posix, platform/win32). Failures raise

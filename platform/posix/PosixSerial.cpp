@@ -128,6 +128,7 @@ public:
             static_cast<unsigned long long>(FTimeouts.writeTotalMultiplier) * count + FTimeouts.writeTotalConstant;
         int done = posix::WriteAll(FFd, data, count, total > 0 ? TDeadline(total) : TDeadline::Never(), false);
         if (done < 0) Fail(lfPortWrite, errno);
+        FAnswerDue = true;
         return done;
     }
 
@@ -174,6 +175,11 @@ public:
                 if (intervalLimited) gap = TDeadline(t.readInterval);
                 if (firstByte) break;
                 continue;
+            }
+            // The answer to bytes just sent is hardly ever there yet: the wait comes first.
+            if (FAnswerDue && !immediate) {
+                FAnswerDue = false;
+                if (posix::WaitFor(FFd, POLLIN, Sooner(whole, gap)) < 0) Fail(lfPortRead, errno);
             }
             ssize_t n = ::read(FFd, FIn, sizeof FIn);
             if (n > 0) {
@@ -244,6 +250,7 @@ private:
     char FIn[4096];
     size_t FInPos = 0;
     size_t FInLen = 0;
+    bool FAnswerDue = false;  // bytes were written since the last read from the line
 };
 
 }  // namespace
