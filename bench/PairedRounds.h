@@ -26,11 +26,15 @@ public:
         Add(state, d, Time(bare));
     }
     // The same in two steps, for rounds with untimed work between the two: the seconds each
-    // took, as Time gives them.
+    // took, as Time gives them. The driver's time becomes the iteration's time.
     void Add(benchmark::State& state, double driverSeconds, double bareSeconds) {
+        Add(driverSeconds, bareSeconds);
+        state.SetIterationTime(driverSeconds);
+    }
+    // Only noted, for a second pair timed in the same iteration.
+    void Add(double driverSeconds, double bareSeconds) {
         FDriver.push_back(driverSeconds);
         FBare.push_back(bareSeconds);
-        state.SetIterationTime(driverSeconds);
     }
     template <class Work>
     double Time(Work&& work) {

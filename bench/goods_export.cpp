@@ -173,7 +173,7 @@ void BM_Export10000DriverVersusBare(benchmark::State& state) {
         for (const AnsiString& record : rig.sim.Written("I#00")) frames.push_back(TRegisterSim::Frame(record));
         if (frames.size() != kGoods) state.SkipWithError("not every goods reached the register");
         const double b = whole.Time([&] { bare.Exchange(frames); });
-        pass.Add(state, rig.host.PassSeconds(), b);
+        pass.Add(rig.host.PassSeconds(), b);
         whole.Add(state, d, b);
     }
     whole.Report(state);
