@@ -37,6 +37,7 @@ void Usage() {
                  "  --sales SPEC     sell DAYS[xRECEIPTS] days (the last one today) at start-up;\n"
                  "                   SIGUSR1 makes the register sell that again (2 days by default)\n"
                  "  --once           stop after the first session\n"
+                 "  --version        print the version and stop\n"
                  "The first line printed is the port or the pseudo-terminal's path.\n");
 }
 
@@ -96,6 +97,9 @@ int main(int argc, char** argv) {
             once = true;
         } else if (a == "--help" || a == "-h") {
             Usage();
+            return 0;
+        } else if (a == "--version") {
+            std::printf("ecrsim %s\n", VELKORA_VERSION);
             return 0;
         } else {
             std::fprintf(stderr, "ecrsim: unknown argument %s\n", a.c_str());
