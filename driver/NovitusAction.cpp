@@ -23,6 +23,10 @@ TQxNovitusECRAction::~TQxNovitusECRAction() {
         channel.ClosePort();
     } catch (...) {
     }
+    try {
+        tools.CloseDebug();  // the log is kept open for the operation, not longer
+    } catch (...) {
+    }
 }
 
 void TQxNovitusECRAction::OpenPort() {
