@@ -7,6 +7,7 @@
 #include "host/MessageView.h"
 #include "host/ParamStore.h"
 #include "platform/Exceptions.h"
+#include "platform/Os.h"
 #include "sim/NovitusRegister.h"
 #include "sim/RegisterSim.h"
 #include "sim/SimServer.h"
