@@ -147,9 +147,8 @@ void TEcrChannel::OpenWindow(TWaitWindow& w, unsigned frameMs) const {
 
 void TEcrChannel::BeginPacket() {
     const int baud = cfg.slowestBaud > 0 ? cfg.slowestBaud : 1200;
-    // 10 bits a byte on the line: start, 8 data bits, stop.
-    const unsigned frameMs = static_cast<unsigned>(
-        (static_cast<unsigned long long>(TEcrLink::BufferSize + 4) * 10 * 1000 + baud - 1) / baud);
+    // 10 bits a byte on the line (start, 8 data bits, stop), the longest frame twice over.
+    const unsigned frameMs = static_cast<unsigned>((2ULL * (TEcrLink::BufferSize + 4) * 10 * 1000 + baud - 1) / baud);
     OpenWindow(FPacket, frameMs);
     FInPacket = true;
 }

@@ -44,12 +44,12 @@ struct TEcrChannelConfig {
     //   maxWack count as a time-out;
     // - the time WACKs add to a wait is at most busyAllowanceMs: a register that is honestly
     //   busy (a long report, a full memory being written) asks for seconds, not for hours;
-    // - a packet as a whole must arrive within the time-out plus the wire time of the longest
-    //   frame the driver takes (800 bytes and the 4 check characters) at slowestBaud, the
-    //   slowest line speed the driver can be set to (a TCP register may sit behind such a line),
-    //   plus what WACKs added. A register that sends an honest frame starts it within the
-    //   time-out and sends it at line speed, so it always fits; one that drips a byte every
-    //   second does not.
+    // - a packet as a whole must arrive within the time-out plus twice the wire time of the
+    //   longest frame the driver takes (800 bytes and the 4 check characters) at slowestBaud,
+    //   the slowest line speed the driver can be set to (a TCP register may sit behind such a
+    //   line), plus what WACKs added. A register that sends an honest frame starts it within
+    //   the time-out and sends it at line speed (twice: even with a pause of a byte's time
+    //   after every byte), so it always fits; one that drips a byte every second does not.
     int maxWack = 1000;
     unsigned busyAllowanceMs = 60000;
     int slowestBaud = 1200;
