@@ -18,6 +18,10 @@ TQxNovitusECRAction::~TQxNovitusECRAction() {
         channel.ClosePort();
     } catch (...) {
     }
+    try {
+        tools.CloseDebug();  // the log is kept open for the operation, not longer
+    } catch (...) {
+    }
 }
 
 void TQxNovitusECRAction::OpenPort() {

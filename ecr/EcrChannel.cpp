@@ -1,8 +1,12 @@
 #include "ecr/EcrChannel.h"
 
+#include <algorithm>
+
+#include "ecr/EcrLink.h"
 #include "ecr/EcrTransport.h"
 #include "ecr/LTools.h"
 #include "platform/LineError.h"
+#include "platform/Os.h"
 #include "platform/Translation.h"
 
 namespace {
@@ -30,7 +34,15 @@ AnsiString LogText(const AnsiString& data) {
     return text;
 }
 
+// Tick arithmetic that survives the counter's wrap.
+int32_t Until(uint32_t when, uint32_t now) { return static_cast<int32_t>(when - now); }
+
 }  // namespace
+
+unsigned TEcrChannelConfig::ReadTimeoutMs() const {
+    if (cfgMedium == md_rs232) return serialTimeouts.readTotalConstant + serialTimeouts.readTotalMultiplier;
+    return cfgIpTimeoutMs > 0 ? static_cast<unsigned>(cfgIpTimeoutMs) : 0;
+}
 
 TEcrChannel::TEcrChannel(TProgressSink* sink, TLTools& tools) : FSink(sink), FTools(tools) {}
 
@@ -126,32 +138,87 @@ void TEcrChannel::SendData(const AnsiString& bytes) {
     }
 }
 
+void TEcrChannel::OpenWindow(TWaitWindow& w, unsigned frameMs) const {
+    const unsigned timeout = cfg.ReadTimeoutMs();
+    w.start = w.lastPoll = GetTickCount();
+    w.frameMs = frameMs;
+    w.end = w.start + timeout + frameMs;
+    w.hardEnd = w.end + cfg.busyAllowanceMs;
+    w.wacks = 0;
+}
+
+void TEcrChannel::BeginPacket() {
+    const int baud = cfg.slowestBaud > 0 ? cfg.slowestBaud : 1200;
+    // 10 bits a byte on the line (start, 8 data bits, stop), the longest frame twice over.
+    const unsigned frameMs = static_cast<unsigned>((2ULL * (TEcrLink::BufferSize + 4) * 10 * 1000 + baud - 1) / baud);
+    OpenWindow(FPacket, frameMs);
+    FInPacket = true;
+}
+
+void TEcrChannel::PollAbort() {
+    if (FSink && FSink->CzyPrzerwac())
+        throw Exception(Text("ThrowPrzerwac", "Exception", u8"Operacja przerwana przez użytkownika"));
+}
+
 int TEcrChannel::WaitByte(char& ch) {
     FNoByteText = "<timeout>";
-    int wacks = 0;
+    TWaitWindow single;
+    if (!FInPacket) OpenWindow(single, 0);
+    TWaitWindow& w = FInPacket ? FPacket : single;
+    const unsigned timeout = cfg.ReadTimeoutMs();
+    const unsigned piece = cfg.abortPollMs > 0 ? cfg.abortPollMs : 1000;
+    // The time-out is counted in what the line was asked to wait, so a line that answers
+    // "nothing" at once (no line at all, a test's line) ends the wait at once as well.
+    unsigned waited = 0;
     for (;;) {
+        uint32_t now = GetTickCount();
+        // Once a second of the wait (of the whole packet, bytes or not), the host is asked.
+        if (Until(now, w.lastPoll) >= static_cast<int32_t>(piece)) {
+            w.lastPoll = now;
+            PollAbort();
+        }
         if (FInPos == FInLen) {
+            unsigned wait = std::min(timeout - waited, piece);
+            const int32_t windowLeft = Until(w.end, now);
+            if (windowLeft < static_cast<int32_t>(wait)) wait = windowLeft > 0 ? static_cast<unsigned>(windowLeft) : 0;
             int got = 0;
             try {
-                got = Line().Read(FIn, static_cast<int>(sizeof FIn));
+                got = Line().Read(FIn, static_cast<int>(sizeof FIn), wait);
             } catch (...) {
                 RethrowWorded();
             }
-            if (got <= 0) return 0;
-            FInPos = 0;
-            FInLen = got;
+            now = GetTickCount();
+            if (got > 0) {
+                FInPos = 0;
+                FInLen = got;
+            } else {
+                waited += wait;
+                if (waited >= timeout) return 0;
+            }
         }
-        const char c = FIn[FInPos++];
-        if (c == EcrByte::WACK) {
-            Log("<-", c);
-            if (++wacks > cfg.maxWackInRow) {
+        if (FInPos < FInLen) {
+            const char c = FIn[FInPos++];
+            if (c != EcrByte::WACK) {
+                ch = c;
+                return 1;
+            }
+            LogRun("<-", "<WACK>");
+            if (++w.wacks > cfg.maxWack) {
                 FNoByteText = "<too many WACK>";
                 return 0;  // a line that only ever asks to wait is as good as silent
             }
-            continue;
+            // The register asked to wait: the time-out starts again, and the packet still gets
+            // its frame's wire time after it, as far as the busy allowance reaches.
+            waited = 0;
+            const uint32_t wanted = now + timeout + w.frameMs;
+            if (Until(wanted, w.end) > 0) w.end = Until(wanted, w.hardEnd) > 0 ? w.hardEnd : wanted;
         }
-        ch = c;
-        return 1;
+        if (Until(w.end, now) <= 0) {
+            FNoByteText = w.wacks > 0 && w.end == w.hardEnd ? "<busy too long>"
+                          : w.frameMs > 0                   ? "<packet too slow>"
+                                                            : "<timeout>";
+            return 0;
+        }
     }
 }
 
@@ -182,3 +249,8 @@ void TEcrChannel::Log(const AnsiString& direction, const AnsiString& data) {
 }
 
 void TEcrChannel::Log(const AnsiString& direction, char byte) { Log(direction, AnsiString(1, byte)); }
+
+void TEcrChannel::LogRun(const AnsiString& direction, const AnsiString& data) {
+    if (!cfg.cfgUseLog) return;
+    FTools.DebugRun(direction, LogText(data));
+}

@@ -14,6 +14,18 @@ namespace {
 const char* const kContext = "velkora_nvaction";
 const char* const kClass = "TQxNovitusECRAction";
 
+// The channel's packet wait, from the first byte awaited to whatever ends the receive.
+class TPacketWait {
+public:
+    explicit TPacketWait(TEcrChannel& channel) : FChannel(channel) { FChannel.BeginPacket(); }
+    ~TPacketWait() { FChannel.EndPacket(); }
+    TPacketWait(const TPacketWait&) = delete;
+    TPacketWait& operator=(const TPacketWait&) = delete;
+
+private:
+    TEcrChannel& FChannel;
+};
+
 }  // namespace
 
 TEcrLink::TEcrLink(TEcrChannel& channel) : FChannel(channel) {}
@@ -70,6 +82,7 @@ void TEcrLink::SendPacket(const AnsiString& data) {
 }
 
 void TEcrLink::FailNoData(const char* what) {
+    FChannel.EndPacket();  // the line reset has a wait of its own
     FChannel.Log("<-", what);
     try {
         ResetCommunication();
@@ -90,6 +103,10 @@ AnsiString TEcrLink::ReadPacketNext(bool& eot) {
     char buffer[BufferSize];
     FChannel.Log("  ", "-> ReadPacket");
     try {
+        // Every byte of the packet counts against one deadline and one WACK count (see
+        // TEcrChannelConfig), so a register that drips bytes, waits or strays cannot hold the
+        // receive much longer than an honest frame at the slowest line would take.
+        TPacketWait wait(FChannel);
         int badFrames = 0;
         int ignored = 0;
         for (;;) {
@@ -104,6 +121,7 @@ AnsiString TEcrLink::ReadPacketNext(bool& eot) {
             }
             if (c != EcrByte::STX) {
                 // Stray bytes between frames are ignored, but not without end.
+                FChannel.LogRun("<-", "<ignored>");
                 if (++ignored > maxIgnoredBytes) FailNoData("<too many stray bytes>");
                 continue;
             }
@@ -139,6 +157,7 @@ AnsiString TEcrLink::ReadPacketNext(bool& eot) {
             }
             if (++badFrames > maxNakFrames) FailNoData("<too many NAKed frames>");
             FChannel.SendData(AnsiString(1, EcrByte::NAK));
+            FChannel.BeginPacket();  // the repeated frame is a packet of its own
         }
     } catch (const std::exception& e) {
         FChannel.Log("  ", Format("<- ReadPacket ERROR! (%s)", e.what()));

@@ -15,6 +15,7 @@ public:
     void Open() override {
         const TEcrChannelConfig& cfg = FChannel.cfg;
         FPort = std::make_unique<TModemPort>(FChannel.Sink());
+        FWaitMs = ~0u;
         if (!cfg.modemPhone.empty()) {
             FPort->OpenPort(cfg.portName, FChannel.Speed(), bs8, sb1_0, parNone);
             FPort->ModemConnect(cfg.modemPhone, cfg.modemTimeout);
@@ -57,8 +58,15 @@ public:
         FPort->Transmit(bytes.data(), static_cast<int>(bytes.size()), true);
     }
 
-    int Read(char* buffer, int count) override {
+    int Read(char* buffer, int count, unsigned waitMs) override {
         if (!IsOpen() || count <= 0) return 0;
+        if (waitMs != FWaitMs) {
+            // The line's own total time-out becomes the piece the channel waits for; it only
+            // changes when the piece does (the last piece before a time-out), not per read.
+            FPort->SetTo(1, 0);
+            FPort->SetTo(2, waitMs);
+            FWaitMs = waitMs;
+        }
         char c = FPort->Get();
         if (FPort->BytesReceived == 0) return 0;
         buffer[0] = c;
@@ -68,6 +76,7 @@ public:
 private:
     TEcrChannel& FChannel;
     std::unique_ptr<TModemPort> FPort;
+    unsigned FWaitMs = ~0u;  // the read time-out last given to the port (none yet)
 };
 
 // A blocking TCP client and the stream over its connection.
@@ -105,11 +114,10 @@ public:
         FStream->Write(bytes.data(), static_cast<int>(bytes.size()));
     }
 
-    // Waits the channel's time-out for data: one wait, only when nothing has arrived yet.
-    int Read(char* buffer, int count) override {
-        const int timeoutMs = FChannel.cfg.cfgIpTimeoutMs;
+    int Read(char* buffer, int count, unsigned waitMs) override {
+        // One wait and one receive for each byte that is not buffered yet.
         if (!IsOpen()) return 0;
-        return FStream->Read(buffer, count, timeoutMs > 0 ? static_cast<unsigned>(timeoutMs) : 0);
+        return FStream->Read(buffer, count, waitMs);
     }
 
 private:
@@ -125,7 +133,7 @@ public:
     void Close() override {}
     bool IsOpen() const override { return false; }
     void Send(const AnsiString&) override {}
-    int Read(char*, int) override { return 0; }
+    int Read(char*, int, unsigned) override { return 0; }
 };
 
 }  // namespace

@@ -20,9 +20,10 @@ public:
     virtual bool IsOpen() const = 0;
     // Writes all bytes; raises when the line is not open or fails.
     virtual void Send(const AnsiString& bytes) = 0;
-    // Waits up to the medium's read time-out for data and takes up to count bytes of what has
-    // arrived; 0 when nothing came or the line is not open.
-    virtual int Read(char* buffer, int count) = 0;
+    // Waits up to waitMs for data and takes up to count bytes of what has arrived; 0 when
+    // nothing came or the line is not open. The channel splits its waits into such pieces, so
+    // that it can ask the host about an abort and keep its deadlines.
+    virtual int Read(char* buffer, int count, unsigned waitMs) = 0;
 };
 
 // The transport for the channel's configured medium, not yet open.

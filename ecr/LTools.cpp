@@ -165,28 +165,101 @@ void TLTools::ArchiveFile(const AnsiString& source, const AnsiString& archive, T
     src.Close();
 }
 
+TLTools::TLTools() = default;
+
+TLTools::~TLTools() {
+    try {
+        CloseDebug();
+    } catch (...) {
+        // the log is a diagnostic; its last line is not worth an exception out of a destructor
+    }
+}
+
 void TLTools::InitDebug(const AnsiString& fileName, TMLgExtTools* translation) {
+    CloseDebug();
     dbg_fname = fileName;
-    TMFile file;
-    OpenForAppend(file, fileName);
-    file.WriteLine("\r\n" +
-                   Tr(translation, kContext, "TLTools", "InitDebug", "naglowek", u8"--- [KOMUNIKACJA Z DNIA: ") +
-                   TdtTools().ToString(TdtTools::fmt4YDateTime) + "] ---");
-    file.Close();
+    FDebugTranslation = translation;
+    FDebugWritten = 0;
+    FDebugStopped = false;
+    FDebugFile = std::make_unique<TMFile>();
+    try {
+        OpenForAppend(*FDebugFile, fileName);
+        const AnsiString header =
+            "\r\n" + Tr(translation, kContext, "TLTools", "InitDebug", "naglowek", u8"--- [KOMUNIKACJA Z DNIA: ") +
+            TdtTools().ToString(TdtTools::fmt4YDateTime) + "] ---";
+        FDebugFile->WriteLine(header);
+        FDebugFile->Flush();
+        FDebugWritten = static_cast<long long>(header.size()) + 2;
+    } catch (...) {
+        FDebugFile.reset();
+        throw;
+    }
     czy_debug = true;
 }
 
-void TLTools::DebugIt(const AnsiString& direction, const AnsiString& data) {
-    if (!czy_debug) return;
-    TMFile file;
-    OpenForAppend(file, dbg_fname);
-    AnsiString line = TdtTools().ToString(TdtTools::fmtTimeHMSms);
+void TLTools::WriteDebugLine(const AnsiString& time, const AnsiString& direction, const AnsiString& data) {
+    if (FDebugStopped) return;
+    AnsiString line = time;
     line += ' ';
     line += direction;
     line += ' ';
     line += data;
-    file.WriteLine(line);
-    file.Close();
+    if (FDebugWritten + static_cast<long long>(line.size()) + 2 > debugLimit) {
+        // The rest of the operation goes unlogged: a register that floods the line must not
+        // fill the disk through the log.
+        FDebugStopped = true;
+        line = time + " " +
+               Tr(FDebugTranslation, kContext, "TLTools", "DebugIt", "limit",
+                  u8"--- [LOG PRZEKROCZYŁ DOPUSZCZALNY ROZMIAR, DALSZA KOMUNIKACJA NIE JEST ZAPISYWANA] ---");
+    }
+    try {
+        if (!FDebugFile) {
+            FDebugFile = std::make_unique<TMFile>();
+            OpenForAppend(*FDebugFile, dbg_fname);
+        }
+        FDebugFile->WriteLine(line);
+        FDebugFile->Flush();
+    } catch (...) {
+        FDebugFile.reset();
+        throw;
+    }
+    FDebugWritten += static_cast<long long>(line.size()) + 2;
+}
+
+void TLTools::FlushRun() {
+    if (FRunCount == 0) return;
+    const long long count = FRunCount;
+    FRunCount = 0;
+    WriteDebugLine(FRunTime, FRunDirection, count > 1 ? FRunData + Format(" x%lld", count) : FRunData);
+}
+
+void TLTools::DebugIt(const AnsiString& direction, const AnsiString& data) {
+    if (!czy_debug) return;
+    FlushRun();
+    WriteDebugLine(TdtTools().ToString(TdtTools::fmtTimeHMSms), direction, data);
+}
+
+void TLTools::DebugRun(const AnsiString& direction, const AnsiString& data) {
+    if (!czy_debug) return;
+    if (FRunCount > 0 && (direction != FRunDirection || data != FRunData)) FlushRun();
+    if (FRunCount++ > 0) return;
+    FRunTime = TdtTools().ToString(TdtTools::fmtTimeHMSms);
+    FRunDirection = direction;
+    FRunData = data;
+}
+
+void TLTools::CloseDebug() {
+    if (!czy_debug) return;
+    std::unique_ptr<TMFile> file;
+    try {
+        FlushRun();
+    } catch (...) {
+        czy_debug = false;
+        throw;
+    }
+    czy_debug = false;
+    file = std::move(FDebugFile);
+    if (file) file->Close();
 }
 
 AnsiString TLTools::WczytajSciezkeDoBinariow() {

@@ -18,7 +18,9 @@ TQxActionBase::TQxActionBase(TQxHostLink* library, void* handle) : FLibrary(libr
         FNrUrzadzenia = data.number;
         FNazwaUrzadzenia = data.name;
         FNazwaStanowiska = data.station;
-        FKatalogWymiany = data.exchangeDirectory;
+        // Working files are named by appending to the folder, so it must end with a
+        // separator whatever the host gave; without one "log" would become a sibling folder.
+        FKatalogWymiany = IncludeTrailingPathDelimiter(data.exchangeDirectory);
     }
 }
 
@@ -167,7 +169,15 @@ TdtTools TQxActionBase::ParamAsDate(const AnsiString& name) {
 }
 
 AnsiString TQxActionBase::ParamAsDir(const AnsiString& name) {
-    const AnsiString value = WartoscParametru(name);
+    const AnsiString given = WartoscParametru(name);
+    // A drive-letter folder on a system without drives goes under the user's data folder
+    // rather than into whatever the working directory is.
+    const AnsiString value = SystemFolder(given);
+    if (value.empty() && !given.empty())
+        throw Exception(
+            Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "Naped", u8"Katalog \"") + given +
+            Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "Naped2",
+                u8"\" wskazuje dysk systemu Windows, a użytkownik nie ma katalogu danych; podaj inny katalog"));
     if (!Os().DirectoryExists(value)) {
         DodajKomunikat(zkInformacja, Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "Katalog", u8"Katalog \"") + value +
                                          Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "nieistni",
@@ -184,14 +194,28 @@ AnsiString TQxActionBase::ParamAsDir(const AnsiString& name) {
     AnsiString probe = base + "test";
     for (int i = 1; i < 1000 && (Os().FileExists(probe) || Os().DirectoryExists(probe)); ++i)
         probe = base + "test" + IntToStr(i);
-    bool written = Os().CreateNewFile(probe, "test") && Os().FileExists(probe);
-    if (written) {
-        Os().DeleteFile(probe);
-        return value;
+    const bool written = Os().CreateNewFile(probe, "test") && Os().FileExists(probe);
+    const TFileFault fault = written ? ffNone : Os().LastFileFault();
+    // Whatever happened, the probe does not stay: a full disk can leave an empty file.
+    if (Os().FileExists(probe)) Os().DeleteFile(probe);
+    if (written) return value;
+    switch (fault) {
+        case ffDiskFull:
+            throw Exception(
+                Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "miejsce", u8"Brak miejsca na dysku w katalogu \"") +
+                value +
+                Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "zwolnij", u8"\", zwolnij miejsce aby kontynuować"));
+        case ffReadOnly:
+            throw Exception(Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "odczytu", u8"Katalog \"") + value +
+                            Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "odczytu2",
+                                u8"\" leży na nośniku tylko do odczytu, wskaż inny katalog aby kontynuować"));
+        default:
+            throw Exception(
+                Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "uprawnien",
+                    u8"Qivera nie ma uprawnień do zapisu w katalogu \"") +
+                value +
+                Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "nadaj", u8"\", nadaj uprawnienia aby kontynuować"));
     }
-    throw Exception(
-        Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "uprawnien", u8"Qivera nie ma uprawnień do zapisu w katalogu \"") +
-        value + Txt(kCtxLib, "TQxActionBase", "ParamAsDir", "nadaj", u8"\", nadaj uprawnienia aby kontynuować"));
 }
 
 static AnsiString OwnParamName(TQxHostLink* library, const AnsiString& name) {

@@ -62,6 +62,9 @@ public:
     AnsiString ParamAsString(const AnsiString& name) { return WartoscParametru(name); }
     int ParamAsInt(const AnsiString& name);
     TdtTools ParamAsDate(const AnsiString& name);
+    // A folder parameter, created when missing and probed for writing; a drive-letter folder
+    // on POSIX is placed under the user's data folder (SystemFolder). Raises with the reason
+    // (missing permission, full disk, read-only medium); the probe file never stays.
     AnsiString ParamAsDir(const AnsiString& name);
     void ReadParamEx(const AnsiString& name, AnsiString& value);
     void WriteParamEx(const AnsiString& name, const AnsiString& value);

@@ -65,7 +65,9 @@ public:
     int deviceNumber = 1;
     AnsiString deviceName = "KASA 1";
     AnsiString stationName = "STANOWISKO";
-    AnsiString exchangeDirectory;   // must end with a path separator
+    AnsiString exchangeDirectory;  // must end with a path separator
+    // The host's buffer for the exchange directory: 260 bytes and the terminating NUL.
+    static constexpr size_t ExchangeDirectoryBuffer = 261;
     std::vector<int> vatRates;      // whole percent (callback 15)
     std::vector<int> vatRatesPrec;  // hundredths of a percent (callback 32)
     std::vector<AnsiString> weightedFormats;

@@ -4,12 +4,24 @@
 #include "platform/File.h"
 #include "platform/Os.h"
 #include "platform/OsFile.h"
+#include "platform/Translation.h"
+
+namespace {
+
+// The reason for a failure, in UTF-8 for the terminal: the framework's texts are Windows-1250.
+AnsiString Reason(const std::exception& e) { return Cp1250ToUtf8(e.what()); }
+
+}  // namespace
 
 void TParamStore::Load() {
     values.clear();
     if (!Os().FileExists(FPath)) return;
     std::vector<AnsiString> lines;
-    TMFile::ReadStringsFromFile(FPath, lines);
+    try {
+        TMFile::ReadStringsFromFile(FPath, lines);
+    } catch (const std::exception& e) {
+        throw Exception(u8"nie można odczytać parametrów z pliku " + FPath + ": " + Reason(e));
+    }
     for (const AnsiString& line : lines) {
         const size_t eq = line.find('=');
         if (eq == AnsiString::npos || eq == 0) continue;
@@ -21,21 +33,30 @@ void TParamStore::Save() const {
     // A new file put in place in one step: a host that dies while saving keeps the old
     // values rather than half of the new ones.
     const AnsiString temporary = FPath + ".tmp";
-    TMFile file;
-    file.SetPath(temporary);
-    file.SetReadOnly(false);
-    file.Open();
-    file.SetPointer(0);
-    file.SetEof();
-    for (const auto& [name, value] : values) {
-        // A value never spans lines in the store.
-        AnsiString clean = value;
-        for (char& c : clean)
-            if (c == '\r' || c == '\n') c = ' ';
-        file.WriteLine(name + "=" + clean, "\r\n");
+    try {
+        TMFile file;
+        file.SetPath(temporary);
+        file.SetReadOnly(false);
+        file.Open();
+        file.SetPointer(0);
+        file.SetEof();
+        for (const auto& [name, value] : values) {
+            // A value never spans lines in the store.
+            AnsiString clean = value;
+            for (char& c : clean)
+                if (c == '\r' || c == '\n') c = ' ';
+            file.WriteLine(name + "=" + clean, "\r\n");
+        }
+        file.Sync();
+        file.Close();
+    } catch (const std::exception& e) {
+        Os().DeleteFile(temporary);
+        throw Exception(u8"nie można zapisać parametrów do pliku " + FPath +
+                        " (stary plik pozostaje bez zmian): " + Reason(e));
     }
-    file.Sync();
-    file.Close();
-    if (!OsFileReplace(temporary, FPath)) throw Exception("Cannot replace " + FPath);
+    if (!OsFileReplace(temporary, FPath)) {
+        Os().DeleteFile(temporary);
+        throw Exception(u8"nie można zastąpić pliku parametrów " + FPath + u8" nowym (stary plik pozostaje bez zmian)");
+    }
     OsFolderSync(ExtractFilePath(FPath));
 }

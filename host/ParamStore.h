@@ -8,6 +8,9 @@
 class TParamStore {
 public:
     explicit TParamStore(AnsiString path) : FPath(std::move(path)) {}
+    // Both raise Exception with a UTF-8 text that names the store's file. Save writes a new
+    // file beside the old one and puts it in its place, so a failure (a full disk) leaves the
+    // old store whole and no temporary file behind.
     void Load();
     void Save() const;
     const AnsiString& Path() const { return FPath; }

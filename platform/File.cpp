@@ -103,6 +103,17 @@ void TMFile::Sync() {
     FLastOp = lastNone;
 }
 
+void TMFile::Flush() {
+    Check();
+    errno = 0;
+    if (std::fflush(FFile) != 0) {
+        int error = errno;
+        std::clearerr(FFile);
+        RaiseFileError(kWriteError, FPath, error);
+    }
+    FLastOp = lastNone;
+}
+
 bool TMFile::ReadLine(AnsiString& line, const AnsiString& terminator) {
     line.clear();
     Check();

@@ -34,6 +34,8 @@ public:
     // Puts what was written on stable storage (not only in the system's cache); raises
     // EMException when the system cannot.
     void Sync();
+    // Hands what was written to the system (not to stable storage); raises EMException.
+    void Flush();
 
     // Reads up to the terminator (not included in line). Returns false at the end of the
     // file, still delivering the text read so far (possibly empty). With the terminator

@@ -20,6 +20,16 @@ AnsiString ExtractFilePath(const AnsiString& path);  // up to and including the 
 // TMFile hand to the system, so "dir\\name" works on POSIX too).
 AnsiString NativePath(const AnsiString& path);
 
+// A folder as this system can use it. On POSIX a Windows drive-letter path ("c:\\QvrWin\\EDI",
+// "c:/QvrWin/EDI") would be a relative path, made in whatever the working directory is; it is
+// placed under the user's data directory instead ($XDG_DATA_HOME, else ~/.local/share), in
+// "velkora/c/QvrWin/EDI", and is "" when there is no such directory. Any other path, and
+// every path on Windows, stays as it is.
+AnsiString SystemFolder(const AnsiString& path);
+
+// Why a file could not be written, as the driver tells the user.
+enum TFileFault { ffNone = 0, ffDiskFull, ffNoPermission, ffReadOnly, ffOther };
+
 class TClock {
 public:
     virtual ~TClock() = default;
@@ -36,8 +46,11 @@ public:
     // Creates the directory and every missing parent; true when it exists afterwards.
     virtual bool ForceDirectories(const AnsiString& path) = 0;
     virtual bool DeleteFile(const AnsiString& path) = 0;
-    // Creates a new file, failing when it exists; writes the bytes and closes it.
+    // Creates a new file, failing when it exists; writes the bytes and closes it. A file it
+    // created but could not write is removed again.
     virtual bool CreateNewFile(const AnsiString& path, const AnsiString& bytes) = 0;
+    // Why the last CreateNewFile failed (ffNone after a success).
+    virtual TFileFault LastFileFault() { return ffOther; }
     // The short (8.3) form of a path; on POSIX the path itself. At most 260 bytes; when the
     // system has no short form (missing file, longer result) the path itself.
     virtual AnsiString ShortPathName(const AnsiString& path) = 0;

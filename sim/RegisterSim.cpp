@@ -15,8 +15,10 @@ bool IsPrefixKind(TSimFaultKind k) { return k == sfWack || k == sfGarbage; }
 
 bool IsReplaceKind(TSimFaultKind k) {
     return k == sfNak || k == sfSilence || k == sfEot || k == sfDrop || k == sfError || k == sfShortError ||
-           k == sfByte;
+           k == sfByte || k == sfWackStream || k == sfStrayStream;
 }
+
+unsigned GapMs(const TSimFault& f) { return f.value > 0 ? static_cast<unsigned>(f.value) : 900u; }
 
 bool IsFrameKind(TSimFaultKind k) {
     return k == sfBadCheck || k == sfLowerHex || k == sfEtb || k == sfNul || k == sfOversize;
@@ -58,10 +60,23 @@ TSimFault TSimFault::Parse(const AnsiString& text) {
     static const struct {
         const char* name;
         TSimFaultKind kind;
-    } kinds[] = {{"nak", sfNak},         {"silence", sfSilence},       {"eot", sfEot},           {"drop", sfDrop},
-                 {"error", sfError},     {"shorterror", sfShortError}, {"byte", sfByte},         {"wack", sfWack},
-                 {"garbage", sfGarbage}, {"badcheck", sfBadCheck},     {"lowerhex", sfLowerHex}, {"etb", sfEtb},
-                 {"nul", sfNul},         {"oversize", sfOversize}};
+    } kinds[] = {{"nak", sfNak},
+                 {"silence", sfSilence},
+                 {"eot", sfEot},
+                 {"drop", sfDrop},
+                 {"error", sfError},
+                 {"shorterror", sfShortError},
+                 {"byte", sfByte},
+                 {"wack", sfWack},
+                 {"garbage", sfGarbage},
+                 {"badcheck", sfBadCheck},
+                 {"lowerhex", sfLowerHex},
+                 {"etb", sfEtb},
+                 {"nul", sfNul},
+                 {"oversize", sfOversize},
+                 {"slowbytes", sfSlowBytes},
+                 {"wackstream", sfWackStream},
+                 {"straystream", sfStrayStream}};
     static const struct {
         const char* name;
         TSimFaultPoint point;
@@ -198,6 +213,14 @@ void TRegisterSim::OnConnect() {
     FCheck.clear();
     FCheckLeft = -1;
     FDrop = false;
+    FPace = TSimPace();
+}
+
+TSimPace TRegisterSim::TakePace() {
+    std::lock_guard<std::mutex> lock(FMutex);
+    TSimPace pace = FPace;
+    FPace = TSimPace();
+    return pace;
 }
 
 bool TRegisterSim::TakeDrop() {
@@ -284,6 +307,9 @@ TRegisterSim::THit TRegisterSim::Match(TSimFaultPoint point) {
         } else if (IsReplaceKind(f.kind) && !hit.replace) {
             ++f.fired;
             hit.replace = &f;
+        } else if (f.kind == sfSlowBytes) {
+            ++f.fired;
+            FPace.gapMs = GapMs(f);
         }
     }
     return hit;
@@ -310,6 +336,13 @@ bool TRegisterSim::Replace(const THit& hit, AnsiString& out) {
         case sfError:
         case sfShortError: StartError(f.value, f.kind == sfShortError, out); break;
         case sfByte: out += static_cast<char>(f.value); break;
+        case sfWackStream:
+        case sfStrayStream:
+            // The register stays where it is and only keeps the line busy.
+            FPace.gapMs = GapMs(f);
+            FPace.repeat = true;
+            FPace.byte = f.kind == sfWackStream ? WACK : 'Z';
+            break;
         default: return false;
     }
     return true;

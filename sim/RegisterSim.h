@@ -28,7 +28,11 @@ enum TSimFaultKind {
     sfLowerHex,    // a frame's block check in lower-case hexadecimal
     sfEtb,         // a frame ended by ETB instead of ETX
     sfNul,         // a NUL byte in the middle of a frame's data
-    sfOversize     // a frame of value data bytes (default 900) instead of the record
+    sfOversize,    // a frame of value data bytes (default 900) instead of the record
+    // A slow register, for the time bounds of the driver's waits (value: milliseconds).
+    sfSlowBytes,   // the answer goes out one byte every value ms (default 900)
+    sfWackStream,  // instead of the answer a WACK every value ms until the driver speaks again
+    sfStrayStream  // instead of the answer a stray byte every value ms until the driver speaks
 };
 
 enum TSimFaultPoint {
@@ -41,6 +45,14 @@ enum TSimFaultPoint {
     spReport  // the error frame of an error report
 };
 
+// How the answer to the last bytes must be timed: its bytes one every gapMs, and after them,
+// with repeat, that byte every gapMs until the driver sends again.
+struct TSimPace {
+    unsigned gapMs = 0;
+    bool repeat = false;
+    char byte = 0;
+};
+
 struct TSimFault {
     TSimFaultKind kind = sfNak;
     TSimFaultPoint at = spAny;
@@ -51,7 +63,7 @@ struct TSimFault {
     int fired = 0;
 
     // "kind[,key=value]...": kinds nak silence eot drop error shorterror byte wack garbage
-    // badcheck lowerhex etb nul oversize; keys at=enq|start|turn|frame|end|report|any,
+    // badcheck lowerhex etb nul oversize slowbytes wackstream straystream; keys at=enq|start|turn|frame|end|report|any,
     // file=ID, frame=N (implies at=frame), count=N (0: always), code=HH (hexadecimal),
     // value=N (decimal or 0x..). Raises Exception on a bad text.
     static TSimFault Parse(const AnsiString& text);
@@ -68,6 +80,8 @@ public:
     void OnConnect();
     // True once after a fault asked for the connection to be dropped.
     bool TakeDrop();
+    // The timing a slow-register fault asked for the last answer (cleared when taken).
+    TSimPace TakePace();
 
     void AddFault(const TSimFault& fault);
     void AddFault(const AnsiString& text) { AddFault(TSimFault::Parse(text)); }
@@ -161,6 +175,7 @@ private:
     int FErrorCode = 0;
     bool FShortError = false;
     bool FDrop = false;
+    TSimPace FPace;
     AnsiString FErrorFrame;
 
     // Frame assembly.

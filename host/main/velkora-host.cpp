@@ -67,6 +67,20 @@ struct Options {
     std::vector<AnsiString> args;
 };
 
+// A message for the terminal: the driver's and the framework's texts are Windows-1250, the
+// host's own are UTF-8 already (a Windows-1250 Polish text is never valid UTF-8).
+AnsiString ForTerminal(const AnsiString& text) {
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const size_t n = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        if (n == 0 || i + n > text.size()) return Cp1250ToUtf8(text);
+        for (size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return Cp1250ToUtf8(text);
+        i += n;
+    }
+    return text;
+}
+
 AnsiString ProgramFolder(const char* argv0) {
     const AnsiString path = argv0 ? argv0 : "";
     return ExtractFilePath(path);
@@ -327,9 +341,20 @@ int main(int argc, char** argv) {
             return 0;
         }
 
+        // The host hands the folder over in a fixed buffer: a longer one would arrive cut and
+        // send the driver's files somewhere else, so it is refused here.
+        const AnsiString exchange = IncludeTrailingPathDelimiter(opt.exchange);
+        if (exchange.size() >= TDriverHost::ExchangeDirectoryBuffer) {
+            std::fprintf(stderr, "velkora-host: katalog wymiany %s jest za długi (%zu bajtów, najwyżej %zu)\n",
+                         exchange.c_str(), exchange.size(), TDriverHost::ExchangeDirectoryBuffer - 1);
+            return 2;
+        }
         TDriverHost host(opt.library);
-        Os().ForceDirectories(opt.exchange);
-        host.exchangeDirectory = IncludeTrailingPathDelimiter(opt.exchange);
+        if (!Os().ForceDirectories(opt.exchange)) {
+            std::fprintf(stderr, "velkora-host: nie można utworzyć katalogu wymiany %s\n", exchange.c_str());
+            return 2;
+        }
+        host.exchangeDirectory = exchange;
         host.deviceNumber = opt.deviceNumber;
         host.deviceName = Ansi(opt.deviceName);
         host.Register();
@@ -355,7 +380,7 @@ int main(int argc, char** argv) {
         Usage();
         return 2;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "velkora-host: %s\n", e.what());
+        std::fprintf(stderr, "velkora-host: %s\n", ForTerminal(e.what()).c_str());
         return 2;
     }
 }

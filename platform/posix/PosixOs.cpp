@@ -5,12 +5,28 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/DateTools.h"
 #include "platform/Os.h"
 
 namespace {
+
+TFileFault FaultOf(int error) {
+    switch (error) {
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return ffDiskFull;
+        case EACCES:
+        case EPERM: return ffNoPermission;
+        case EROFS: return ffReadOnly;
+        default: return ffOther;
+    }
+}
 
 class TPosixOs : public TOs {
 public:
@@ -42,24 +58,36 @@ public:
     bool DeleteFile(const AnsiString& path) override { return !path.empty() && unlink(NativePath(path).c_str()) == 0; }
 
     bool CreateNewFile(const AnsiString& path, const AnsiString& bytes) override {
+        FFault = ffOther;
         if (path.empty()) return false;
         AnsiString native = NativePath(path);
         int fd = open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) return false;
+        if (fd < 0) {
+            FFault = FaultOf(errno);
+            return false;
+        }
         size_t done = 0;
-        bool ok = true;
+        int error = 0;
         while (done < bytes.size()) {
             ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
-                ok = false;
+                error = n < 0 ? errno : ENOSPC;
                 break;
             }
             done += static_cast<size_t>(n);
         }
-        if (close(fd) != 0) ok = false;
-        return ok;
+        if (close(fd) != 0 && error == 0) error = errno;
+        if (error != 0) {
+            unlink(native.c_str());  // a half-written file is no use to anyone
+            FFault = FaultOf(error);
+            return false;
+        }
+        FFault = ffNone;
+        return true;
     }
+
+    TFileFault LastFileFault() override { return FFault; }
 
     AnsiString ShortPathName(const AnsiString& path) override { return path; }
 
@@ -70,6 +98,9 @@ public:
         std::fflush(stderr);
         return 1;
     }
+
+private:
+    TFileFault FFault = ffNone;
 };
 
 class TPosixClock : public TClock {
@@ -103,6 +134,22 @@ public:
 };
 
 }  // namespace
+
+AnsiString SystemFolder(const AnsiString& path) {
+    const bool driveLetter = path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+                             (path.size() == 2 || IsPathDelimiter(path[2]));
+    if (!driveLetter) return path;
+    AnsiString base;
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/')
+        base = data;
+    else if (const char* home = std::getenv("HOME"); home && *home == '/')
+        base = AnsiString(home) + "/.local/share";
+    if (base.empty()) return "";
+    AnsiString rest = path.substr(2);
+    while (!rest.empty() && IsPathDelimiter(rest[0])) rest.erase(0, 1);
+    AnsiString folder = base + "/velkora/" + static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));
+    return rest.empty() ? folder : NativePath(folder + "/" + rest);
+}
 
 TOs& SystemOs() {
     static TPosixOs os;

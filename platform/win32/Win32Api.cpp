@@ -23,19 +23,34 @@ bool MakeDirectory(const std::string& path) {
 
 bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
-bool CreateNewFile(const std::string& path, const std::string& bytes) {
+unsigned long CreateNewFile(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok = true;
+    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    DWORD error = 0;
     size_t done = 0;
-    while (ok && done < bytes.size()) {
+    while (error == 0 && done < bytes.size()) {
         DWORD chunk = bytes.size() - done > 0x40000000 ? 0x40000000 : static_cast<DWORD>(bytes.size() - done);
         DWORD written = 0;
-        ok = WriteFile(file, bytes.data() + done, chunk, &written, nullptr) && written > 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr))
+            error = GetLastError();
+        else if (written == 0)
+            error = ERROR_DISK_FULL;
         done += written;
     }
-    if (!CloseHandle(file)) ok = false;
-    return ok;
+    if (!CloseHandle(file) && error == 0) error = GetLastError();
+    if (error != 0) DeleteFileA(path.c_str());  // a half-written file is no use to anyone
+    return error;
+}
+
+int FileFaultOf(unsigned long error) {
+    switch (error) {
+        case 0: return 0;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL: return 1;
+        case ERROR_ACCESS_DENIED: return 2;
+        case ERROR_WRITE_PROTECT: return 3;
+        default: return 4;
+    }
 }
 
 bool FlushFile(intptr_t osHandle) {

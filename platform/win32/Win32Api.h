@@ -12,7 +12,11 @@ bool IsDirectory(const std::string& path);
 // True when the directory was created or already exists.
 bool MakeDirectory(const std::string& path);
 bool RemoveFile(const std::string& path);
-bool CreateNewFile(const std::string& path, const std::string& bytes);
+// Creates a new file with the bytes: 0, or the system's error code (the file then does not
+// exist, unless it existed before).
+unsigned long CreateNewFile(const std::string& path, const std::string& bytes);
+// The system's error code as the driver's file fault.
+int FileFaultOf(unsigned long error);
 // FlushFileBuffers on the handle of an open C runtime file (_get_osfhandle).
 bool FlushFile(intptr_t osHandle);
 // MoveFileEx replacing the target, written through to the disk.

@@ -38,8 +38,13 @@ public:
     bool DeleteFile(const AnsiString& path) override { return !path.empty() && win32::RemoveFile(path); }
 
     bool CreateNewFile(const AnsiString& path, const AnsiString& bytes) override {
-        return !path.empty() && win32::CreateNewFile(path, bytes);
+        FFault = ffOther;
+        if (path.empty()) return false;
+        FFault = static_cast<TFileFault>(win32::FileFaultOf(win32::CreateNewFile(path, bytes)));
+        return FFault == ffNone;
     }
+
+    TFileFault LastFileFault() override { return FFault; }
 
     AnsiString ShortPathName(const AnsiString& path) override {
         AnsiString shortPath = win32::ShortPath(path);
@@ -53,6 +58,9 @@ public:
     int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override {
         return win32::ShowMessageBox(text, caption, flags);
     }
+
+private:
+    TFileFault FFault = ffNone;
 };
 
 class TWin32Clock : public TClock {
@@ -67,6 +75,8 @@ public:
 };
 
 }  // namespace
+
+AnsiString SystemFolder(const AnsiString& path) { return path; }
 
 TOs& SystemOs() {
     static TWin32Os os;

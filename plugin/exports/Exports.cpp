@@ -2,6 +2,7 @@
 // ends as the documented result, a message for the host or, last of all, a message box.
 #include <cstring>
 #include <exception>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -21,6 +22,44 @@ std::set<void*>& LiveLibraries() {
     static std::set<void*> live;
     return live;
 }
+
+// Actions running per library, and libraries the host freed while one of their actions ran:
+// such a library goes when its last action ends, never under it.
+std::map<void*, int>& RunningActions() {
+    static std::map<void*, int> running;
+    return running;
+}
+std::set<void*>& FreedWhileRunning() {
+    static std::set<void*> freed;
+    return freed;
+}
+
+void DestroyLibrary(TQxLibrary* library) {
+    if (hLib == library) {
+        // LgLink belonged to this object: it must not outlive it.
+        hLib = nullptr;
+        LgLink = nullptr;
+    }
+    delete library;
+}
+
+// Marks an action of the library as running for its lifetime; when the host freed the
+// library meanwhile (from a callback), the library goes when the last of its actions ends.
+class TRunningAction {
+public:
+    explicit TRunningAction(TQxLibrary* library) : FLibrary(library) { ++RunningActions()[library]; }
+    ~TRunningAction() {
+        auto it = RunningActions().find(FLibrary);
+        if (it == RunningActions().end() || --it->second > 0) return;
+        RunningActions().erase(it);
+        if (FreedWhileRunning().erase(FLibrary) > 0) DestroyLibrary(FLibrary);
+    }
+    TRunningAction(const TRunningAction&) = delete;
+    TRunningAction& operator=(const TRunningAction&) = delete;
+
+private:
+    TQxLibrary* FLibrary;
+};
 
 // The handle given to the host is the TQxLibrary base of the object, so that it converts
 // back without knowing the derived class.
@@ -56,6 +95,7 @@ AnsiString OperationName(int code) {
 // the action's final error capture under the export's operation name.
 template <typename F>
 bool RunActionMethod(TQxLibrary* library, void* arg2, const char* piece, const char* operationUtf8, F method) {
+    TRunningAction running(library);
     std::unique_ptr<TQxActionBase> action(library->UtworzAkcje(arg2));
     try {
         method(*action);
@@ -109,13 +149,12 @@ void QVRDLL_CALL QVRDLLZwolnijBiblioteke(void* library) {
     try {
         TQxLibrary* lib = AsLibrary(library);
         if (!lib) return;
+        // From now on the handle is refused; the object itself waits for its running actions.
         LiveLibraries().erase(library);
-        if (hLib == library) {
-            // LgLink belonged to this object: it must not outlive it.
-            hLib = nullptr;
-            LgLink = nullptr;
-        }
-        delete lib;
+        if (RunningActions().count(lib) > 0)
+            FreedWhileRunning().insert(lib);
+        else
+            DestroyLibrary(lib);
     } catch (...) {
     }
 }
@@ -222,6 +261,7 @@ int QVRDLL_CALL QVRDLLSerKasOperacja(void* library, HQVRCBARG2 arg2, HQVRDLLSKSE
         if (!lib) return 0;
         HQVRDLLSRODOWISKO environment;
         AnsiString operationName = NvTxt(kCls, "Operacja", "weryfika", u8"weryfikacja typu sesji");
+        TRunningAction running(lib);
         std::unique_ptr<TQxActionBase> action(lib->UtworzAkcje(arg2));
         const AnsiString name = ReadHostText(sessionName);
         try {

@@ -1,5 +1,6 @@
 // The connection test end to end: the host calls the library, the library talks to the
 // simulated register over loopback TCP or a pseudo-terminal.
+#include <chrono>
 #include <filesystem>
 
 #include "sim/NovitusRegister.h"
@@ -172,6 +173,52 @@ TEST_F(ConnectionTest, CommunicationLogNamesTheControlBytes) {
         EXPECT_NE(log.find(name), AnsiString::npos) << name;
     EXPECT_NE(log.find("-> <STX>Sp0000000000000000000000000000000000000<ETX>006B"), AnsiString::npos);
     EXPECT_EQ(log.find('\x02'), AnsiString::npos);
+}
+
+TEST_F(ConnectionTest, AnExchangeDirectoryWithoutSeparatorKeepsTheLogInside) {
+    Register();
+    ServeTcp();
+    host->exchangeDirectory = tmp.File("ex");  // as a host might hand it over
+    host->params["NovitusECRDedbug"] = "1";
+    host->Operation(-1);
+    EXPECT_TRUE(Texts(2).empty());
+    EXPECT_TRUE(std::filesystem::is_directory(tmp.Path() / "ex" / "log"));
+    EXPECT_FALSE(std::filesystem::exists(tmp.Path() / "exlog"));
+}
+
+TEST_F(ConnectionTest, TheUsersAbortEndsAWaitForABusyRegisterWithinASecond) {
+    Register();
+    ServeTcp();
+    host->params["NovitusECRIpTimeout"] = "15";
+    sim->AddFault("wackstream,at=frame,count=0,value=200");  // hours of waiting, by the old bounds
+    host->onMessage = [&](const THostMessage& m, bool) {
+        if (m.text.find("Odczyt konfiguracji") != AnsiString::npos) host->abortRequested = true;
+    };
+    const auto start = std::chrono::steady_clock::now();
+    host->Operation(-1);
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(ms, 3000);
+    const auto errors = Texts(2);
+    ASSERT_FALSE(errors.empty());
+    EXPECT_EQ(errors.back(), Ansi(u8"Operacja przerwana przez użytkownika"));
+}
+
+TEST_F(ConnectionTest, ALibraryFreedByACallbackGoesWhenItsOperationEnds) {
+    Register();
+    ServeTcp();
+    void* const library = host->library;
+    host->onMessage = [&](const THostMessage&, bool) {
+        if (host->library) host->api.ZwolnijBiblioteke(host->library);
+        host->library = nullptr;
+    };
+    host->Operation(-1);  // goes on with the library it started with (sanitizers watch)
+    EXPECT_TRUE(Texts(2).empty());
+    host->onMessage = nullptr;
+    host->messages.clear();
+    // The handle is refused from the moment it was freed.
+    EXPECT_EQ(host->api.SerKasOperacja(library, host->arg2, nullptr, nullptr, -1, 0), 0);
+    EXPECT_TRUE(host->messages.empty());
 }
 
 TEST_F(ConnectionTest, SerialLineOverAPseudoTerminal) {

@@ -6,9 +6,12 @@
 
 #include "host/MessageView.h"
 #include "host/ParamStore.h"
+#include "platform/Exceptions.h"
+#include "platform/Os.h"
 #include "sim/NovitusRegister.h"
 #include "sim/RegisterSim.h"
 #include "sim/SimServer.h"
+#include "tests/support/SmallDisk.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -62,6 +65,27 @@ TEST(ParamStore, ValuesLastBetweenRuns) {
     EXPECT_EQ(again.values["Opis"], "z\xB3oty  kolor");
 }
 
+TEST(ParamStore, AFullDiskLeavesTheOldStoreWholeAndSaysWhichFile) {
+    TSmallDisk disk(TSmallDisk::Empty);
+    if (!disk.Mounted()) GTEST_SKIP() << "no small filesystem can be mounted here";
+    TParamStore store(disk.File("p.params"));
+    store.values["NovitusECRPort"] = "TCP/IP";
+    store.Save();
+    const AnsiString before = ReadAll(disk.File("p.params"));
+    disk.FillUp();
+    store.values["Opis"] = AnsiString(20000, 'x');
+    try {
+        store.Save();
+        FAIL();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message().find(u8"nie można zapisać parametrów do pliku " + disk.File("p.params")), 0u)
+            << e.Message();
+        EXPECT_NE(e.Message().find(u8"stary plik pozostaje bez zmian"), AnsiString::npos);
+    }
+    EXPECT_EQ(ReadAll(disk.File("p.params")), before);
+    EXPECT_FALSE(std::filesystem::exists(disk.File("p.params.tmp")));
+}
+
 #ifndef _WIN32
 int RunHost(const TempDir& tmp, const AnsiString& args, AnsiString* output = nullptr) {
     const AnsiString cmd = "cd '" + tmp.Dir() + "' && timeout 60 '" + AnsiString(VELKORA_BIN_DIR) + "/velkora-host' " +
@@ -95,6 +119,26 @@ TEST(CommandLineHost, RunsTheConnectionTestAndReportsErrorsInItsStatus) {
     EXPECT_EQ(RunHost(tmp, "run nonsense"), 2);
     server.Stop();
 }
+TEST(CommandLineHost, AnExchangePathTooLongForTheHostBufferIsRefused) {
+    TempDir tmp;
+    const AnsiString fits = AnsiString(259 - tmp.Dir().size(), 'a');  // with its separator: 260 bytes
+    const AnsiString tooLong = fits + "b";
+    AnsiString out;
+    EXPECT_EQ(RunHost(tmp, "--exchange " + tmp.Dir() + tooLong + " run test", &out), 2);
+    EXPECT_EQ(out, u8"velkora-host: katalog wymiany " + tmp.Dir() + tooLong + PathDelim +
+                       u8" jest za długi (261 bajtów, najwyżej 260)\n");
+    EXPECT_FALSE(std::filesystem::exists(tmp.Path() / tooLong.c_str()));
+    EXPECT_EQ(RunHost(tmp, "--exchange " + tmp.Dir() + fits + " params", &out), 0) << out;
+}
+
+TEST(CommandLineHost, StoreErrorsAreUtf8AndNameTheFile) {
+    TempDir tmp;
+    AnsiString out;
+    EXPECT_EQ(RunHost(tmp, "--params missing/p.params set A 1", &out), 2);
+    EXPECT_EQ(out.find(u8"velkora-host: nie można zapisać parametrów do pliku missing/p.params"), 0u) << out;
+    EXPECT_NE(out.find(u8"Błąd otwarcia pliku"), AnsiString::npos) << out;
+}
+
 TEST(CommandLineHost, GoodsImportWindowPrintsTheChoicesItLeaves) {
     TempDir tmp;
     ASSERT_EQ(RunHost(tmp, "set NovitusECRImportOverWrite TRUE"), 0);

@@ -32,6 +32,7 @@ public:
     };
     std::vector<TLine> lines;
     bool abort = false;
+    int polls = 0;  // how often the abort was asked for
 
     void MsgAdd(const AnsiString& text, LPVState state, int) override { lines.push_back({text, state}); }
     void MsgP(int) override {}
@@ -39,7 +40,10 @@ public:
         if (!lines.empty()) lines.back().state = state;
     }
     void DodajKomunikat(int, const AnsiString&) override {}
-    bool CzyPrzerwac() override { return abort; }
+    bool CzyPrzerwac() override {
+        ++polls;
+        return abort;
+    }
     TMLgExtTools* GetLgLink() override { return nullptr; }
 };
 

@@ -378,7 +378,7 @@ TEST_P(LinkTest, TrippedBoundsAreLoggedAsWhatHappened) {
         rig->state->AddRecord("x", "data");
         rig->link.maxNakFrames = 3;
         rig->link.maxIgnoredBytes = 20;
-        rig->channel.cfg.maxWackInRow = 20;
+        rig->channel.cfg.maxWack = 20;
         rig->sim.AddFault(c.fault);
         if (c.answer) {
             rig->channel.SendData(AnsiString(1, EcrByte::ENQ));
