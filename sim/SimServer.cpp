@@ -45,14 +45,17 @@ void TSimTcpServer::Serve(intptr_t client) {
     pacer.Restart();
     char buffer[4096];
     try {
+        auto send = [&](const char* p, int k) { TcpOs::SendAll(client, p, k, kSendTimeoutMs); };
         while (!FStop) {
-            int n = TcpOs::WaitReadable(client, kPollMs) ? TcpOs::Receive(client, buffer, sizeof buffer) : -1;
-            if (n < 0) continue;
+            const unsigned waitMs = static_cast<unsigned>(FSim.MsToNextTick(kPollMs));
+            int n = TcpOs::WaitReadable(client, waitMs) ? TcpOs::Receive(client, buffer, sizeof buffer) : -1;
             if (n == 0) return;
-            pacer.Received(static_cast<size_t>(n));
-            AnsiString out = FSim.OnBytes(buffer, static_cast<size_t>(n));
-            pacer.Send(out, [&](const char* p, int k) { TcpOs::SendAll(client, p, k, kSendTimeoutMs); });
-            if (FSim.TakeDrop()) return;
+            if (n > 0) {
+                pacer.Received(static_cast<size_t>(n));
+                pacer.Send(FSim.OnBytes(buffer, static_cast<size_t>(n)), send);
+                if (FSim.TakeDrop()) return;
+            }
+            pacer.Send(FSim.OnTick(), send);
         }
     } catch (const Exception&) {
         // A connection that fails is over; the next one starts afresh.
@@ -71,9 +74,14 @@ TSimPty::~TSimPty() {
 void TSimPty::Run(bool once) {
     char buffer[4096];
     bool inSession = false;
+    auto send = [&](const char* p, int k) { PtyOs::Write(FMaster, p, k); };
     while (!FStop) {
-        int n = PtyOs::Read(FMaster, buffer, sizeof buffer, kPollMs);
-        if (n < 0) continue;
+        int n = PtyOs::Read(FMaster, buffer, sizeof buffer,
+                            inSession ? static_cast<unsigned>(FSim.MsToNextTick(kPollMs)) : kPollMs);
+        if (n < 0) {
+            if (inSession) pacer.Send(FSim.OnTick(), send);
+            continue;
+        }
         if (n == 0) {
             // No one has the line open.
             if (inSession) {
@@ -89,8 +97,8 @@ void TSimPty::Run(bool once) {
             pacer.Restart();
         }
         pacer.Received(static_cast<size_t>(n));
-        AnsiString out = FSim.OnBytes(buffer, static_cast<size_t>(n));
-        pacer.Send(out, [&](const char* p, int k) { PtyOs::Write(FMaster, p, k); });
+        pacer.Send(FSim.OnBytes(buffer, static_cast<size_t>(n)), send);
         FSim.TakeDrop();  // a line cannot be dropped; the answer is simply missing
+        pacer.Send(FSim.OnTick(), send);
     }
 }
