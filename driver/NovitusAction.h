@@ -94,7 +94,7 @@ public:
         return transfers.ReadPacketSingle(id, r, beg, end);
     }
     AnsiString ReadPacketNext(bool& eot) { return link.ReadPacketNext(eot); }
-    void SendPacket(const AnsiString& data) { link.SendPacket(data); }
+    void SendPacket(const AnsiString& data) { transfers.SendPacket(data); }
     void ResetCommunication() { link.ResetCommunication(); }
     void ThrowPrzerwac() { link.ThrowPrzerwac(); }
     void ArchiveReceivedPacket(const AnsiString& packet, const AnsiString& fileName) {

@@ -23,6 +23,8 @@ public:
     // Waits up to the medium's read time-out for data and takes up to count bytes of what has
     // arrived; 0 when nothing came or the line is not open.
     virtual int Read(char* buffer, int count) = 0;
+    // Up to count bytes that have arrived or arrive within waitMs (0: only what is there).
+    virtual int TakeArrived(char* buffer, int count, unsigned waitMs) = 0;
 };
 
 // The transport for the channel's configured medium, not yet open.

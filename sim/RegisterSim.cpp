@@ -245,9 +245,7 @@ int TRegisterSim::MsToNextTick(int limitMs) {
     return clock.MsToNext(Waiting(), limitMs);
 }
 
-void TRegisterSim::Busy(TBusyPoint at, int frame) {
-    FBusyMs = std::max(FBusyMs, clock.BusyFor(FFileId, at, frame));
-}
+void TRegisterSim::Busy(TBusyPoint at, int frame) { FBusyMs = std::max(FBusyMs, clock.BusyFor(FFileId, at, frame)); }
 
 bool TRegisterSim::TooManyRepeats(AnsiString& out) {
     if (strict.repeats <= 0 || ++FRepeats <= strict.repeats) return false;
@@ -479,9 +477,7 @@ void TRegisterSim::OnControl(char byte, AnsiString& out) {
         }
         case EOT:
             switch (FStateNo) {
-                case stIdle:
-                    out += strict.nakWhenIdle ? NAK : EOT;
-                    return;
+                case stIdle: out += strict.nakWhenIdle ? NAK : EOT; return;
                 case stEcho:
                     ConsumePending();
                     FStateNo = stIdle;
