@@ -71,7 +71,7 @@ TEST(RegisterClock, BusySpellsAnswerBehindWacksUnlessInterrupted) {
     EXPECT_EQ(r.Feed("\x06"), TRegisterSim::Frame("one"));
     EXPECT_EQ(r.Feed("\x06"), "");
     EXPECT_EQ(r.After(1999), "");
-    EXPECT_EQ(r.After(1), "\x09");   // 2 s after the driver's byte
+    EXPECT_EQ(r.After(1), "\x09");         // 2 s after the driver's byte
     EXPECT_EQ(r.After(3000), "\x09\x09");  // then every 1.5 s
     EXPECT_EQ(r.After(200), TRegisterSim::Frame("two"));
     EXPECT_EQ(r.Feed("\x06"), "\x04");
@@ -147,9 +147,8 @@ protected:
 TEST_P(ClockTest, EveryTransferKindGetsThroughABusyRegister) {
     const struct {
         const char* spell;
-    } cases[] = {{"600,file=x,at=start"}, {"600,file=x,frame=2"}, {"600,file=x,at=end"},
-                 {"600,file=y,at=start"}, {"600,file=y,frame=2"}, {"600,file=y,at=end"},
-                 {"600,file=i,at=start"}, {"600,file=i,at=end"}};
+    } cases[] = {{"600,file=x,at=start"}, {"600,file=x,frame=2"}, {"600,file=x,at=end"},   {"600,file=y,at=start"},
+                 {"600,file=y,frame=2"},  {"600,file=y,at=end"},  {"600,file=i,at=start"}, {"600,file=i,at=end"}};
     rig->state->SetResetRule(7, {});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.spell);
