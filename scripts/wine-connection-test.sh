@@ -2,7 +2,9 @@
 # The connection test of velkora.dll under Wine against the (Linux) register simulator:
 # over loopback TCP, and over a serial line — Wine's COM5 linked to the simulator's
 # pseudo-terminal in the dosdevices folder; then the goods export of the sample shop and the
-# sales import of two days over COM5.
+# sales import of two days over COM5; last the goods export by a slow host (every callback
+# 1.1 s, so that two between records outlast the register's 2 s wait) against the
+# simulator's default clock.
 #   usage: wine-connection-test.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -102,9 +104,27 @@ import_case() {  # two days of eight receipts: two files loaded, both days' rece
   [ $r -eq 0 ] && [ "$(grep -c 'razem 8 paragon' "$work/out.txt")" -eq 2 ] && grep -q 'EDI' "$work/out.txt"
 }
 
+slow_export_case() {  # the register gives up on a slow host's transfers; no goods is lost
+  start_sim --tcp 0
+  port=$(tr -dc '0-9' <<<"$sim_line")
+  host set NovitusECRPort TCP/IP
+  host set NovitusECRIpAddress 127.0.0.1
+  host set NovitusECRIpPort "$port"
+  mkdir -p "$work/exchange"
+  { grep -av '^PLU;' "$root/sim/demo-kasa.exp"; grep -a '^PLU;' "$root/sim/demo-kasa.exp" | head -n2; } \
+    >"$work/exchange/kasa.exp"
+  local r=0
+  (cd "$work" && wine "$windows/velkora-host.exe" --library "$windows/velkora.dll" \
+     --exchange exchange --slow-host 1100 run export) >"$work/out.txt" 2>&1 || r=$?
+  stop_sim
+  [ "$r" -eq 0 ] && [ "$(grep -c '^PLU;' "$work/exchange/wynik.exp")" -eq 2 ] &&
+    grep -q "towary wysłane do kasy: *2 z 2" "$work/out.txt"
+}
+
 check tcp_case
 check serial_case
 check export_case
 check import_case
+check slow_export_case
 echo "wine connection test: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
