@@ -40,18 +40,23 @@ TEST(SlowHost, ExportLosesNoRecord) {
     server.Start();
     AnsiString file = "VAT;23\r\nJM;1;0;szt\r\nEURO;43215\r\n";
     for (int n = 1; n <= 3; ++n)
-        file += Format("PLU;%d;0;59000000000%02d;Towar %d;250;250;250;250;23;1;F;2;F;F;F;;;1;DOD;;;;;0;;1000;;;0;2300\r\n",
-                       n, n, n);
+        file +=
+            Format("PLU;%d;0;59000000000%02d;Towar %d;250;250;250;250;23;1;F;2;F;F;F;;;1;DOD;;;;;0;;1000;;;0;2300\r\n",
+                   n, n, n);
     WriteAll(tmp.File("kasa.exp"), file);
     for (int slowness : {0, 120}) {
         SCOPED_TRACE(slowness);
         SlowHost host;
         host.ms = slowness;
         host.device.exchangeDirectory = tmp.Dir();
-        host.params = {{"NovitusECRPort", "TCP/IP"},           {"NovitusECRIpAddress", "127.0.0.1"},
-                       {"NovitusECRIpPort", IntToStr(server.Port())}, {"NovitusECRIpTimeout", "2"},
-                       {"NovitusECRSendUnits", "1"},          {"NovitusECRNoItNoCon", "1"},
-                       {"NovitusECRCardParseMask", "99kkkkkkymmrx"}, {"NovitusECREdiFolder", tmp.File("EDI")}};
+        host.params = {{"NovitusECRPort", "TCP/IP"},
+                       {"NovitusECRIpAddress", "127.0.0.1"},
+                       {"NovitusECRIpPort", IntToStr(server.Port())},
+                       {"NovitusECRIpTimeout", "2"},
+                       {"NovitusECRSendUnits", "1"},
+                       {"NovitusECRNoItNoCon", "1"},
+                       {"NovitusECRCardParseMask", "99kkkkkkymmrx"},
+                       {"NovitusECREdiFolder", tmp.File("EDI")}};
         TQxNovitusECRAction action(&host, nullptr);
         action.SetMaxWriteIdleMs(60);
         action.ReadParams();
