@@ -44,3 +44,7 @@ ctest --test-dir build/windows --output-on-failure
 
 echo "== velkora.dll under Wine against the simulator (TCP/IP and COM5; the sales import over COM5)"
 timeout 900 scripts/wine-connection-test.sh build/linux build/windows
+
+echo "== Release packages (scripts/package.sh), each unpacked into an empty folder and run there"
+scripts/package.sh
+scripts/package-test.sh

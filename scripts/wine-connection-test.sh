@@ -2,9 +2,10 @@
 # The connection test of velkora.dll under Wine against the (Linux) register simulator:
 # over loopback TCP, and over a serial line — Wine's COM5 linked to the simulator's
 # pseudo-terminal in the dosdevices folder; then the goods export of the sample shop and the
-# sales import of two days over COM5; last the goods export by a slow host (every callback
-# 1.1 s, so that two between records outlast the register's 2 s wait) against the
-# simulator's default clock.
+# sales import of two days over COM5; then the Windows host against the Windows simulator
+# (ecrsim.exe under Wine) over TCP/IP: the connection test and the goods export; last the
+# goods export by a slow host (every callback 1.1 s, so that two between records outlast the
+# register's 2 s wait) against the simulator's default clock.
 #   usage: wine-connection-test.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,12 +19,13 @@ wineboot --init >/dev/null 2>&1 || true
 work=$(mktemp -d)
 sim_out=$(mktemp)
 sim=""
+simulator=("$linux/ecrsim")
 cleanup() { [ -n "$sim" ] && kill "$sim" 2>/dev/null; rm -rf "$work" "$sim_out"; rm -f "$prefix/dosdevices/com5"; }
 trap cleanup EXIT
 
 start_sim() {  # runs in this shell (not a subshell), so that $sim names the simulator
   : >"$sim_out"
-  "$linux/ecrsim" "$@" --register "$root/sim/demo-register.txt" >"$sim_out" &
+  "${simulator[@]}" "$@" --register "$root/sim/demo-register.txt" >"$sim_out" &
   sim=$!
   for _ in $(seq 100); do [ -s "$sim_out" ] && break; sleep 0.1; done
   sim_line=$(head -n1 "$sim_out")
@@ -104,6 +106,21 @@ import_case() {  # two days of eight receipts: two files loaded, both days' rece
   [ $r -eq 0 ] && [ "$(grep -c 'razem 8 paragon' "$work/out.txt")" -eq 2 ] && grep -q 'EDI' "$work/out.txt"
 }
 
+windows_sim_case() {  # every goods of the sample reaches ecrsim.exe too
+  simulator=(wine "$windows/ecrsim.exe")
+  local goods r=0
+  tcp_case || r=$?
+  start_sim --tcp 0
+  host set NovitusECRIpPort "$(tr -dc '0-9' <<<"$sim_line")"
+  cp "$root/sim/demo-kasa.exp" "$work/exchange/kasa.exp"
+  goods=$(grep -c '^PLU;' "$root/sim/demo-kasa.exp")
+  (cd "$work" && wine "$windows/velkora-host.exe" --library "$windows/velkora.dll" \
+     --exchange exchange run export) >>"$work/out.txt" 2>&1 || r=$?
+  stop_sim
+  simulator=("$linux/ecrsim")
+  [ "$r" -eq 0 ] && grep -q "towary wysłane do kasy: *$goods z $goods" "$work/out.txt"
+}
+
 slow_export_case() {  # the register gives up on a slow host's transfers; no goods is lost
   start_sim --tcp 0
   port=$(tr -dc '0-9' <<<"$sim_line")
@@ -125,6 +142,7 @@ check tcp_case
 check serial_case
 check export_case
 check import_case
+check windows_sim_case
 check slow_export_case
 echo "wine connection test: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -42,13 +42,15 @@ void Usage() {
         "  describe                   show the driver's self-description and windows\n"
         "\n"
         "options:\n"
-        "  --library PATH             the driver library (default: next to this program)\n"
+        "  --library PATH             the driver library (default: next to this program,\n"
+        "                             else found by the system's library search)\n"
         "  --params FILE              the parameter store (default: velkora-host.params)\n"
         "  --exchange DIR             the exchange directory (default: ./exchange)\n"
         "  --device-number N          the register's number in the host (default 1)\n"
         "  --device-name NAME         the register's name (default KASA 1)\n"
         "  --slow-host MILLISECONDS   every callback into the host waits that long first, as a\n"
         "                             slow back office does\n"
+        "  --version                  print the version and stop\n"
         "\n"
         "Every file the driver hands over is kept in EXCHANGE/loaded, numbered; the counters\n"
         "a sales import file carries become stored parameters.\n"
@@ -237,7 +239,6 @@ int ShowDriverWindow(TDriverHost& host, TParamStore& store, int window) {
 
 int main(int argc, char** argv) {
     Options opt;
-    opt.library = IncludeTrailingPathDelimiter(ProgramFolder(argv[0])) + TDynamicLibrary::DriverFileName();
     AnsiString deviceNumber = "1", slowHost = "0";
     const std::map<AnsiString, AnsiString*> valued = {
         {"--library", &opt.library},        {"--params", &opt.params},          {"--exchange", &opt.exchange},
@@ -246,6 +247,10 @@ int main(int argc, char** argv) {
         const AnsiString a = argv[i];
         if (a == "-h" || a == "--help") {
             Usage();
+            return 0;
+        }
+        if (a == "--version") {
+            std::printf("velkora-host %s\n", VELKORA_VERSION);
             return 0;
         }
         auto option = valued.find(a);
@@ -266,6 +271,12 @@ int main(int argc, char** argv) {
     if (opt.args.empty()) {
         Usage();
         return 2;
+    }
+    if (opt.library.empty()) {
+        // The library beside the program; an installed program keeps it in its library folder,
+        // where the system's search finds it by name.
+        opt.library = IncludeTrailingPathDelimiter(ProgramFolder(argv[0])) + TDynamicLibrary::DriverFileName();
+        if (!Os().FileExists(opt.library)) opt.library = TDynamicLibrary::DriverFileName();
     }
     try {
         TParamStore store(opt.params);

@@ -50,6 +50,7 @@ void Usage() {
                  "  --lenient        no NAK to stray bytes while idle, no repeat limit, files it\n"
                  "                   does not have served empty instead of refused (code 13)\n"
                  "  --timeless       lenient and without a clock: the register waits for ever\n"
+                 "  --version        print the version and stop\n"
                  "The first line printed is the port or the pseudo-terminal's path.\n");
 }
 
@@ -140,6 +141,9 @@ int main(int argc, char** argv) {
             timeless = true;
         } else if (a == "--help" || a == "-h") {
             Usage();
+            return 0;
+        } else if (a == "--version") {
+            std::printf("ecrsim %s\n", VELKORA_VERSION);
             return 0;
         } else {
             std::fprintf(stderr, "ecrsim: unknown argument %s\n", a.c_str());

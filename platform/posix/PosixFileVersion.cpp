@@ -1,0 +1,3 @@
+#include "platform/FileVersion.h"
+
+bool ReadFileVersion(const AnsiString&, TFileVersion&) { return false; }
