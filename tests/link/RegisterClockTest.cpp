@@ -9,10 +9,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-AnsiString Msg(const char* utf8) { return Ansi(utf8); }
-
 const AnsiString kRead = "Sx0" + AnsiString(36, ' ');
-const AnsiString kWrite = "Sx1" + AnsiString(36, '0');
 
 // The byte engine on a virtual clock that moves only when the test says so.
 struct TClockedSim {
@@ -44,8 +41,9 @@ TEST(RegisterClock, GivesUpEveryWaitForTheDriverWithEot) {
         {"line granted", {"\x05"}},
         {"read opened", {"\x05", TRegisterSim::Frame(kRead)}},
         {"frame unacknowledged", {"\x05", TRegisterSim::Frame(kRead), "\x04", "\x06"}},
-        {"write waiting for a record", {"\x05", TRegisterSim::Frame(kWrite), TRegisterSim::Frame("r1")}},
-        {"half a frame", {"\x05", TRegisterSim::Frame(kWrite), "\x02r2"}},
+        {"write waiting for a record",
+         {"\x05", TRegisterSim::Frame("Sx1" + AnsiString(36, '0')), TRegisterSim::Frame("r1")}},
+        {"half a frame", {"\x05", TRegisterSim::Frame("Sx1" + AnsiString(36, '0')), "\x02r2"}},
     };
     for (const auto& c : cases) {
         for (bool late : {false, true}) {
@@ -92,35 +90,23 @@ TEST(RegisterClock, StrictWhileIdleAboutRepeatsAndFiles) {
         EXPECT_EQ(r.Feed(stray), "\x15");
 
     // Three repeats each way, then the register gives up.
-    r.Feed("\x05");
     AnsiString bad = TRegisterSim::Frame(kRead);
     bad.back() ^= 1;
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.Feed(bad), "\x15");
-    EXPECT_EQ(r.Feed(bad), "\x04");
-    r.Feed("\x04");
     r.Feed("\x05");
-    r.Feed(TRegisterSim::Frame(kRead));
-    r.Feed("\x04");
-    r.Feed("\x06");
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.Feed("\x15"), TRegisterSim::Frame("one"));
-    EXPECT_EQ(r.Feed("\x15"), "\x04");
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(r.Feed(bad), i < 3 ? "\x15" : "\x04");
+    for (const AnsiString& b : {AnsiString("\x04"), AnsiString("\x05"), TRegisterSim::Frame(kRead), AnsiString("\x04")})
+        r.Feed(b);
+    EXPECT_EQ(r.Feed("\x06"), TRegisterSim::Frame("one"));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(r.Feed("\x15"), i < 3 ? TRegisterSim::Frame("one") : AnsiString("\x04"));
     r.Feed("\x04");
 
     // A file the register does not have is refused with 13; its own files are served even empty.
-    const struct {
-        const char* id;
-        const char* answer;
-    } files[] = {{"Q", "\x40"}, {"w", "\x06"}, {"x", "\x06"}};
-    for (const auto& f : files) {
-        SCOPED_TRACE(f.id);
+    for (const char* id : {"Q", "w"}) {
         r.Feed("\x05");
-        EXPECT_EQ(r.Feed(TRegisterSim::Frame("S" + AnsiString(f.id) + "0" + AnsiString(36, ' '))), f.answer);
+        EXPECT_EQ(r.Feed(TRegisterSim::Frame("S" + AnsiString(id) + "0" + AnsiString(36, ' '))),
+                  *id == 'Q' ? "\x40" : "\x06");
         r.Feed("\x04");
-        if (*f.answer == 0x40) {
-            EXPECT_EQ(r.Feed("\x06"), TRegisterSim::Frame("ER:13"));
-        }
-        r.Feed("\x06");
-        r.Feed("\x04");
+        EXPECT_EQ(r.Feed("\x06"), *id == 'Q' ? TRegisterSim::Frame("ER:13") : AnsiString("\x04"));
         r.After(3000);
     }
 }
@@ -134,7 +120,6 @@ protected:
         rig->sim.clock.waitMs = 200;
         rig->sim.clock.firstWackMs = 200;
         rig->sim.clock.wackEveryMs = 150;
-        rig->transfers.maxWriteIdleMs = 100;
         rig->channel.OpenPort();
         rig->StartLog(AnsiString("velkora-clock-") + MediumName(GetParam()) + ".txt");
         rig->state->AddRecord("x", "one");
@@ -145,14 +130,11 @@ protected:
 };
 
 TEST_P(ClockTest, EveryTransferKindGetsThroughABusyRegister) {
-    const struct {
-        const char* spell;
-    } cases[] = {{"600,file=x,at=start"}, {"600,file=x,frame=2"}, {"600,file=x,at=end"},   {"600,file=y,at=start"},
-                 {"600,file=y,frame=2"},  {"600,file=y,at=end"},  {"600,file=i,at=start"}, {"600,file=i,at=end"}};
     rig->state->SetResetRule(7, {});
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.spell);
-        rig->sim.clock.spells = {TBusySpell::Parse(c.spell)};
+    for (const char* spell : {"600,file=x,at=start", "600,file=x,frame=2", "600,file=x,at=end", "600,file=y,at=start",
+                              "600,file=y,frame=2", "600,file=y,at=end", "600,file=i,at=start", "600,file=i,at=end"}) {
+        SCOPED_TRACE(spell);
+        rig->sim.clock.spells = {TBusySpell::Parse(spell)};
         const AnsiString logBefore = rig->LogText();
         EXPECT_EQ(rig->ReadAll("x", rm_notresetting, -1, -1), (std::vector<AnsiString>{Packet("one"), Packet("two")}));
         rig->WriteAll("y", {"r1", "r2"});
@@ -180,26 +162,6 @@ TEST_P(ClockTest, ALateEotBeforeEnqCostsNothing) {
         EXPECT_EQ(CountOf(log, late ? "<- Late EOT passed over" : "<- Stale input cleared (<EOT>)"), 1);
     }
     EXPECT_EQ(rig->sim.WaitsRunOut(), 2);
-}
-
-TEST_P(ClockTest, ASlowWriterLosesNoRecord) {
-    // 300 ms between records, longer than the register waits: each record opens a transfer.
-    auto writeSlowly = [&] {
-        rig->transfers.BeginWrite("y");
-        for (const char* r : {"r1", "r2", "r3"}) {
-            std::this_thread::sleep_for(300ms);
-            rig->transfers.SendPacket(r);
-        }
-        rig->link.ResetCommunication();
-    };
-    writeSlowly();
-    EXPECT_EQ(rig->sim.Written("y"), (std::vector<AnsiString>{"r1", "r2", "r3"}));
-    EXPECT_EQ(rig->sim.StartPackets().size(), 4u);
-    EXPECT_EQ(CountOf(rig->LogText(), "opened anew"), 3);
-
-    // Without the bound the register has given the transfer up when the record comes.
-    rig->transfers.maxWriteIdleMs = 10000;
-    EXPECT_EQ(ErrorOf(writeSlowly), Msg(u8"Kasa zerwała komunikację (EOT)"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Media, ClockTest, ::testing::Values(TMediumKind::Tcp, TMediumKind::Pty),
