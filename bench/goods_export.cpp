@@ -1,7 +1,8 @@
 // The goods export against the simulated register over loopback TCP:
 //  - 10,000 goods exported by the driver (kasa.exp read, register prepared, every record sent
 //    and acknowledged, wynik.exp written), interleaved with a bare exchange of the same
-//    10,000 frames and acknowledgements over the same kind of socket; prints driver / bare;
+//    10,000 frames and acknowledgements over the same kind of socket, round by round (see
+//    PairedRounds.h): driver / bare for the whole export and for its goods pass alone;
 //  - the driver's CPU time per goods record;
 //  - 1,000 goods with the simulator paced at 19200 baud, against the wire time of the bytes
 //    that crossed the line: the driver must add no waits of its own between frames.
@@ -17,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/PairedRounds.h"
 #include "driver/NovitusAction.h"
 #include "platform/Exceptions.h"
 #include "platform/TcpSocket.h"
@@ -155,30 +157,27 @@ private:
     std::thread peer;
 };
 
-double gRatio = 0, gPassRatio = 0, gPacedRatio = 0, gPacedSeconds = 0, gWireSeconds = 0;
+double gPacedSeconds = 0, gWireSeconds = 0;
+constexpr int kRounds = 15;
 
 void BM_Export10000DriverVersusBare(benchmark::State& state) {
     TExportRig rig(kGoods);
     TBarePeer bare;
-    double driver = 0, pass = 0, plain = 0;
+    TPairedRounds whole("goods export (whole)", TPairedRounds::wallTime);
+    TPairedRounds pass("goods export (goods pass)", TPairedRounds::wallTime);
     for (auto _ : state) {
-        auto t0 = TClock::now();
-        if (!rig.Export()) state.SkipWithError("export failed");
-        driver += Since(t0);
-        pass += rig.host.PassSeconds();
+        bool exported = false;
+        const double d = whole.Time([&] { exported = rig.Export(); });
+        if (!exported) state.SkipWithError("export failed");
         std::vector<AnsiString> frames;
         for (const AnsiString& record : rig.sim.Written("I#00")) frames.push_back(TRegisterSim::Frame(record));
         if (frames.size() != kGoods) state.SkipWithError("not every goods reached the register");
-        t0 = TClock::now();
-        bare.Exchange(frames);
-        plain += Since(t0);
+        const double b = whole.Time([&] { bare.Exchange(frames); });
+        pass.Add(rig.host.PassSeconds(), b);
+        whole.Add(state, d, b);
     }
-    gRatio = plain > 0 ? driver / plain : 0;
-    gPassRatio = plain > 0 ? pass / plain : 0;
-    state.counters["driver_s"] = driver / state.iterations();
-    state.counters["goods_pass_s"] = pass / state.iterations();
-    state.counters["bare_s"] = plain / state.iterations();
-    state.counters["driver_per_bare"] = gRatio;
+    whole.Report(state);
+    pass.Report(state);
 }
 
 void BM_ExportCpuPerGoods(benchmark::State& state) {
@@ -201,14 +200,18 @@ void BM_Export1000At19200Baud(benchmark::State& state) {
         const unsigned long long bytes = rig.server.pacer.bytesIn + rig.server.pacer.bytesOut - bytes0;
         gWireSeconds = static_cast<double>(bytes) * 10 / kBaud;
     }
-    gPacedRatio = gWireSeconds > 0 ? gPacedSeconds / gWireSeconds : 0;
     state.counters["wire_s"] = gWireSeconds;
-    state.counters["time_per_wire"] = gPacedRatio;
+    const double paced = gWireSeconds > 0 ? gPacedSeconds / gWireSeconds : 0;
+    state.counters["time_per_wire"] = paced;
+    char line[160];
+    std::snprintf(line, sizeof line, "1,000 goods at %d baud: %.1f s against %.1f s of wire time, %.3f", kBaud,
+                  gPacedSeconds, gWireSeconds, paced);
+    TPairedRounds::Note(line);
 }
 
 }  // namespace
 
-BENCHMARK(BM_Export10000DriverVersusBare)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_Export10000DriverVersusBare)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(kRounds);
 BENCHMARK(BM_ExportCpuPerGoods)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Export1000At19200Baud)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
@@ -217,11 +220,6 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::printf(
-        "10,000 goods over loopback TCP: driver / bare %.2f for the whole export (the file read, the\n"
-        "register prepared, wynik.exp written), %.2f for the goods pass alone (target <= 1.15)\n",
-        gRatio, gPassRatio);
-    std::printf("1,000 goods at %d baud: %.1f s against %.1f s of wire time, %.3f (target within 5%%)\n", kBaud,
-                gPacedSeconds, gWireSeconds, gPacedRatio);
+    TPairedRounds::PrintSummary();
     return 0;
 }

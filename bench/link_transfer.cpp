@@ -1,24 +1,25 @@
-// Read and write transfers of 10,000 records over loopback TCP against the simulated
-// register, next to a bare ping-pong of the same frames over the same kind of socket with no
-// driver code. Prints records per second and the ratio driver / bare.
+// Read and write transfers of 10,000 records against the simulated register, the driver's
+// link against a bare client that sends and checks the same frames, acknowledgements and
+// handshake over the same kind of line to the same simulator, round by round (see
+// PairedRounds.h): over TCP/IP and over a pseudo-terminal as the serial line.
+// Opening and closing the line stay outside the time.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <cstring>
-#include <map>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench/PairedRounds.h"
 #include "ecr/EcrChannel.h"
 #include "ecr/EcrLink.h"
 #include "ecr/EcrTransfers.h"
 #include "ecr/LTools.h"
 #include "platform/Exceptions.h"
+#include "platform/LinkBytes.h"
 #include "platform/ProgressSink.h"
+#include "platform/SerialPort.h"
 #include "platform/TcpSocket.h"
 #include "sim/RegisterSim.h"
 #include "sim/SimServer.h"
@@ -26,20 +27,15 @@
 namespace {
 
 constexpr int kRecords = 10000;
+constexpr int kRounds = 25;
+const char kReadFile[] = "U";
+const char kWriteFile[] = "I#00";
 
 // A receipt-line-sized record for reads, a goods-sized one (about 120 bytes) for writes.
 AnsiString ReadRecord(int i) { return Format("%08d%-40s%12d%12d", i, "RECEIPT LINE", i * 3, i * 7); }
 AnsiString GoodsRecord(int i) {
     return Format("%06d%-40s%13d%3s%1s%10d%-20s%-13s%-14s", i, "TOWAR TESTOWY NR", i * 11, "szt", "A", i * 100,
                   "OPIS DODATKOWY", "5901234123457", "0000000000000");
-}
-
-std::map<std::string, double> gRates;  // records per second by benchmark
-
-void Record(benchmark::State& state, const char* name, double seconds, long long records) {
-    double rate = seconds > 0 ? records / seconds : 0;
-    gRates[name] = rate;
-    state.counters["records_per_second"] = rate;
 }
 
 class TNullSink : public TProgressSink {
@@ -52,238 +48,269 @@ public:
     TMLgExtTools* GetLgLink() override { return nullptr; }
 };
 
-struct TDriverRig {
-    TDriverRig() : channel(&sink, tools), link(channel), transfers(link), server(sim, 0) {
-        server.Start();
-        channel.cfg.cfgMedium = md_tcpip;
-        channel.cfg.ipAddress = "127.0.0.1";
-        channel.cfg.ipPort = server.Port();
-        channel.cfg.cfgIpTimeoutMs = 5000;
+// The simulated register with its records, served over TCP/IP or a pseudo-terminal.
+struct TPeer {
+    explicit TPeer(bool serial) {
+        for (int i = 0; i < kRecords; ++i) sim.State().AddRecord(kReadFile, ReadRecord(i));
+        if (serial)
+            pty = std::make_unique<TSimPty>(sim);
+        else
+            tcp = std::make_unique<TSimTcpServer>(sim, 0);
+        serial ? pty->Start() : tcp->Start();
+    }
+    void ForgetWritten() {
+        auto lock = sim.Lock();
+        sim.State().File(kWriteFile).records.clear();
+        sim.State().File(kWriteFile).written.clear();
+    }
+    TRegisterSim sim;
+    std::unique_ptr<TSimTcpServer> tcp;
+    std::unique_ptr<TSimPty> pty;
+};
+
+// The driver's side: channel, link and transfers as the operations use them.
+struct TDriver {
+    explicit TDriver(TPeer& peer) : channel(&sink, tools), link(channel), transfers(link) {
+        if (peer.tcp) {
+            channel.cfg.cfgMedium = md_tcpip;
+            channel.cfg.ipAddress = "127.0.0.1";
+            channel.cfg.ipPort = peer.tcp->Port();
+            channel.cfg.cfgIpTimeoutMs = 5000;
+        } else {
+            channel.cfg.cfgMedium = md_rs232;
+            channel.cfg.portName = peer.pty->SlavePath();
+            channel.cfg.speed = 7;
+        }
         channel.OpenPort();
     }
-    ~TDriverRig() {
-        channel.ClosePort();
-        server.Stop();
+    ~TDriver() { channel.ClosePort(); }
+    int Read() {
+        transfers.BeginRead(kReadFile, rm_notresetting, -1, -1);
+        int n = 0;
+        for (bool eot = false;; ++n) {
+            AnsiString packet = link.ReadPacketNext(eot);
+            if (eot) return n;
+            benchmark::DoNotOptimize(packet);
+        }
+    }
+    void Write(const std::vector<AnsiString>& records) {
+        transfers.BeginWrite(kWriteFile);
+        for (const AnsiString& r : records) link.SendPacket(r);
+        link.ResetCommunication();
     }
     TNullSink sink;
     TLTools tools;
     TEcrChannel channel;
     TEcrLink link;
     TEcrTransfers transfers;
-    TRegisterSim sim;
-    TSimTcpServer server;
 };
 
-void BM_DriverRead(benchmark::State& state) {
-    TDriverRig rig;
-    for (int i = 0; i < kRecords; ++i) rig.sim.State().AddRecord("U", ReadRecord(i));
-    long long records = 0;
-    double seconds = 0;
-    for (auto _ : state) {
-        auto t0 = std::chrono::steady_clock::now();
-        rig.transfers.BeginRead("U", rm_notresetting, -1, -1);
-        int n = 0;
-        for (;;) {
-            bool eot = false;
-            AnsiString p = rig.link.ReadPacketNext(eot);
-            if (eot) break;
-            benchmark::DoNotOptimize(p);
-            ++n;
-        }
-        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        if (n != kRecords) state.SkipWithError("short read");
-        records += n;
-    }
-    Record(state, "read/driver", seconds, records);
-}
+// --- the bare client ------------------------------------------------------------------------
 
-void BM_DriverWrite(benchmark::State& state) {
-    TDriverRig rig;
-    std::vector<AnsiString> records;
-    for (int i = 0; i < kRecords; ++i) records.push_back(GoodsRecord(i));
-    long long sent = 0;
-    double seconds = 0;
-    for (auto _ : state) {
-        auto t0 = std::chrono::steady_clock::now();
-        rig.transfers.BeginWrite("I#00");
-        for (const AnsiString& r : records) rig.link.SendPacket(r);
-        rig.link.ResetCommunication();
-        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        sent += kRecords;
-        state.PauseTiming();
-        {
-            auto lock = rig.sim.Lock();
-            rig.sim.State().File("I#00").records.clear();
-            rig.sim.State().File("I#00").written.clear();
-        }
-        state.ResumeTiming();
-    }
-    Record(state, "write/driver", seconds, sent);
-}
-
-// --- the bare ping-pong: one frame one way, one acknowledgement byte the other ----------
-
-// Reads from a socket into a buffer and hands out whole frames or single bytes.
-class TBareReader {
+// The line under the bare client: sends bytes, and receives what has come, waiting for some.
+class TBareLine {
 public:
-    explicit TBareReader(intptr_t s) : FSocket(s) {}
-    // Waits for a frame (STX .. ETX + 4 check characters) and returns its length.
-    size_t Frame() {
-        size_t start = FPos;
+    virtual ~TBareLine() = default;
+    virtual void Send(const char* data, size_t size) = 0;
+    // Some bytes (at least one) into buffer; raises when none come within 5 seconds.
+    virtual size_t Receive(char* buffer, size_t size) = 0;
+};
+
+class TBareTcp : public TBareLine {
+public:
+    explicit TBareTcp(int port) : FSocket(TcpOs::Connect("127.0.0.1", port, 5000)) {}
+    ~TBareTcp() override { TcpOs::CloseSocket(FSocket); }
+    void Send(const char* data, size_t size) override { TcpOs::SendAll(FSocket, data, static_cast<int>(size), 5000); }
+    size_t Receive(char* buffer, size_t size) override {
         for (;;) {
-            for (size_t i = start; i < FLen; ++i) {
-                if (FBuf[i] == '\x03' && i + 4 < FLen) {
-                    size_t n = i + 5 - FPos;
-                    FPos = i + 5;
-                    return n;
-                }
-            }
-            Fill();
-            start = FPos;
+            if (!TcpOs::WaitReadable(FSocket, 5000)) throw Exception("bare client: no answer");
+            const int n = TcpOs::Receive(FSocket, buffer, static_cast<int>(size));
+            if (n == 0) throw Exception("bare client: the peer closed the line");
+            if (n > 0) return static_cast<size_t>(n);
         }
-    }
-    char Byte() {
-        if (FPos == FLen) Fill();
-        return FBuf[FPos++];
     }
 
 private:
-    void Fill() {
-        if (FPos == FLen) FPos = FLen = 0;
-        if (FPos > 0) {
-            std::memmove(FBuf, FBuf + FPos, FLen - FPos);
-            FLen -= FPos;
-            FPos = 0;
-        }
-        for (;;) {
-            int n = TcpOs::WaitReadable(FSocket, 5000)
-                        ? TcpOs::Receive(FSocket, FBuf + FLen, static_cast<int>(sizeof FBuf - FLen))
-                        : -1;
-            if (n > 0) {
-                FLen += static_cast<size_t>(n);
-                return;
-            }
-            if (n == 0) throw Exception("bare peer closed");
-        }
-    }
     intptr_t FSocket;
-    char FBuf[8192];
+};
+
+class TBareSerial : public TBareLine {
+public:
+    explicit TBareSerial(const AnsiString& path) : FDevice(CreateSystemSerialDevice(path)) {
+        TSerialSettings settings;
+        settings.portName = path;
+        settings.baudRate = br115200;
+        // Return what has come, or wait up to 5 s for the first byte.
+        settings.timeouts = TSerialTimeouts{0xFFFFFFFFu, 0xFFFFFFFFu, 5000, 0, 5000};
+        FDevice->Open(settings);
+    }
+    ~TBareSerial() override { FDevice->Close(); }
+    void Send(const char* data, size_t size) override { FDevice->Write(data, static_cast<int>(size), true); }
+    size_t Receive(char* buffer, size_t size) override {
+        const int n = FDevice->Read(buffer, static_cast<int>(size));
+        if (n <= 0) throw Exception("bare client: no answer");
+        return static_cast<size_t>(n);
+    }
+
+private:
+    std::unique_ptr<TSerialDevice> FDevice;
+};
+
+// The protocol with nothing around it: control bytes, frames built and checked in place.
+class TBareClient {
+public:
+    explicit TBareClient(TBareLine& line) : FLine(line) {}
+
+    int Read() {
+        Open(TEcrTransfers::StartPacketData(TEcrTransfers::tkRead, kReadFile, rm_notresetting, -1, -1));
+        SendByte(EcrByte::EOT);
+        Expect(EcrByte::ENQ);
+        SendByte(EcrByte::ACK);
+        for (int n = 0;; ++n) {
+            const char first = Byte();
+            if (first == EcrByte::EOT) {
+                SendByte(EcrByte::EOT);
+                return n;
+            }
+            if (first != EcrByte::STX) throw Exception("bare client: no frame");
+            // The frame up to its terminator and four check characters, checked.
+            size_t length = 1;
+            FFrame[0] = first;
+            while (FFrame[length - 1] != EcrByte::ETX && FFrame[length - 1] != EcrByte::ETB) FFrame[length++] = Byte();
+            unsigned check = 0;
+            for (int k = 0; k < 4; ++k) {
+                const char c = Byte();
+                check = check * 16 + static_cast<unsigned>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+            }
+            if (check != TEcrLink::CalculateBCC(FFrame + 1, static_cast<int>(length) - 1))
+                throw Exception("bare client: bad check");
+            SendByte(EcrByte::ACK);
+        }
+    }
+
+    void Write(const std::vector<AnsiString>& records) {
+        Open(TEcrTransfers::StartPacketData(TEcrTransfers::tkWrite, kWriteFile, rm_notresetting, 0, 0));
+        for (const AnsiString& r : records) SendFrame(r);
+        SendByte(EcrByte::EOT);
+        Byte();
+    }
+
+private:
+    // The line request and the start packet.
+    void Open(const AnsiString& start) {
+        SendByte(EcrByte::ENQ);
+        Expect(EcrByte::ACK);
+        SendFrame(start);
+    }
+    // A frame built into the buffer, sent, and acknowledged.
+    void SendFrame(const AnsiString& data) {
+        FFrame[0] = EcrByte::STX;
+        data.copy(FFrame + 1, data.size());
+        FFrame[data.size() + 1] = EcrByte::ETX;
+        const unsigned check = TEcrLink::CalculateBCC(FFrame + 1, static_cast<int>(data.size()) + 1);
+        for (int k = 0; k < 4; ++k) FFrame[data.size() + 2 + k] = "0123456789ABCDEF"[(check >> (12 - 4 * k)) & 0xF];
+        FLine.Send(FFrame, data.size() + 6);
+        Expect(EcrByte::ACK);
+    }
+    void SendByte(char c) { FLine.Send(&c, 1); }
+    void Expect(char c) {
+        if (Byte() != c) throw Exception("bare client: unexpected answer");
+    }
+    char Byte() {
+        if (FPos == FEnd) {
+            FPos = 0;
+            FEnd = FLine.Receive(FIn, sizeof FIn);
+        }
+        return FIn[FPos++];
+    }
+
+    TBareLine& FLine;
+    char FIn[4096];
     size_t FPos = 0;
-    size_t FLen = 0;
+    size_t FEnd = 0;
+    char FFrame[4096];
 };
 
-struct TBareRig {
-    TBareRig() {
-        int port = 0;
-        listener = TcpOs::Listen(port);
-        client = TcpOs::Connect("127.0.0.1", port, 5000);
-        while ((server = TcpOs::Accept(listener, 1000)) == -1) {
-        }
-    }
-    ~TBareRig() {
-        TcpOs::CloseSocket(client);
-        TcpOs::CloseSocket(server);
-        TcpOs::CloseSocket(listener);
-    }
-    intptr_t listener = -1, client = -1, server = -1;
-};
-
-void BM_BareRead(benchmark::State& state) {
-    TBareRig rig;
-    std::vector<AnsiString> frames;
-    for (int i = 0; i < kRecords; ++i) frames.push_back(TRegisterSim::Frame(ReadRecord(i)));
-    std::atomic<int> rounds{0};
-    std::atomic<bool> stop{false};
-    // The register side: a frame, then the driver's ACK, for every record.
-    std::thread peer([&] {
-        TBareReader in(rig.server);
-        try {
-            while (!stop) {
-                if (in.Byte() != '\x05') continue;  // a round starts with ENQ
-                for (const AnsiString& f : frames) {
-                    TcpOs::SendAll(rig.server, f.data(), static_cast<int>(f.size()), 5000);
-                    in.Byte();
-                }
-                TcpOs::SendAll(rig.server, "\x04", 1, 5000);
-            }
-        } catch (...) {
-        }
-    });
-    TBareReader in(rig.client);
-    long long records = 0;
-    double seconds = 0;
-    for (auto _ : state) {
-        auto t0 = std::chrono::steady_clock::now();
-        TcpOs::SendAll(rig.client, "\x05", 1, 5000);
-        for (int i = 0; i < kRecords; ++i) {
-            benchmark::DoNotOptimize(in.Frame());
-            TcpOs::SendAll(rig.client, "\x06", 1, 5000);
-        }
-        in.Byte();  // EOT
-        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        records += kRecords;
-        ++rounds;
-    }
-    stop = true;
-    TcpOs::CloseSocket(rig.client);
-    rig.client = -1;
-    peer.join();
-    Record(state, "read/bare", seconds, records);
+std::unique_ptr<TBareLine> BareLine(TPeer& peer) {
+    if (peer.tcp) return std::make_unique<TBareTcp>(peer.tcp->Port());
+    return std::make_unique<TBareSerial>(peer.pty->SlavePath());
 }
 
-void BM_BareWrite(benchmark::State& state) {
-    TBareRig rig;
-    std::vector<AnsiString> frames;
-    for (int i = 0; i < kRecords; ++i) frames.push_back(TRegisterSim::Frame(GoodsRecord(i)));
-    std::atomic<bool> stop{false};
-    // The register side: every frame acknowledged.
-    std::thread peer([&] {
-        TBareReader in(rig.server);
-        try {
-            while (!stop) {
-                in.Frame();
-                TcpOs::SendAll(rig.server, "\x06", 1, 5000);
-            }
-        } catch (...) {
-        }
-    });
-    TBareReader in(rig.client);
-    long long records = 0;
-    double seconds = 0;
-    for (auto _ : state) {
-        auto t0 = std::chrono::steady_clock::now();
-        for (const AnsiString& f : frames) {
-            TcpOs::SendAll(rig.client, f.data(), static_cast<int>(f.size()), 5000);
-            benchmark::DoNotOptimize(in.Byte());
-        }
-        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        records += kRecords;
+// --- the pairs ----------------------------------------------------------------------------------
+
+// A line just opened: the simulator takes it up before the clock starts.
+void Settle() { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }
+
+void ReadPair(benchmark::State& state, bool serial, const char* name) {
+    if (serial && !TSimPty::Supported()) {
+        state.SkipWithError("no pseudo-terminals here");
+        return;
     }
-    stop = true;
-    TcpOs::CloseSocket(rig.client);
-    rig.client = -1;
-    peer.join();
-    Record(state, "write/bare", seconds, records);
+    TPeer peer(serial);
+    TPairedRounds rounds(name, TPairedRounds::wallTime);
+    for (auto _ : state) {
+        int driverRecords = 0, bareRecords = 0;
+        auto driver = std::make_unique<TDriver>(peer);
+        Settle();
+        const double d = rounds.Time([&] { driverRecords = driver->Read(); });
+        driver.reset();
+        auto line = BareLine(peer);
+        TBareClient bare(*line);
+        Settle();
+        const double b = rounds.Time([&] { bareRecords = bare.Read(); });
+        line.reset();
+        rounds.Add(state, d, b);
+        if (driverRecords != kRecords || bareRecords != kRecords) state.SkipWithError("short read");
+    }
+    rounds.Report(state);
 }
+
+void BM_ReadTcp(benchmark::State& state) { ReadPair(state, false, "read transfer (TCP/IP)"); }
+void BM_ReadSerial(benchmark::State& state) { ReadPair(state, true, "read transfer (serial)"); }
+
+void WritePair(benchmark::State& state, bool serial, const char* name) {
+    if (serial && !TSimPty::Supported()) {
+        state.SkipWithError("no pseudo-terminals here");
+        return;
+    }
+    TPeer peer(serial);
+    std::vector<AnsiString> records;
+    for (int i = 0; i < kRecords; ++i) records.push_back(GoodsRecord(i));
+    TPairedRounds rounds(name, TPairedRounds::wallTime);
+    for (auto _ : state) {
+        auto driver = std::make_unique<TDriver>(peer);
+        Settle();
+        const double d = rounds.Time([&] { driver->Write(records); });
+        driver.reset();
+        const bool driverWrote = peer.sim.Written(kWriteFile).size() == records.size();
+        peer.ForgetWritten();
+        auto line = BareLine(peer);
+        TBareClient bare(*line);
+        Settle();
+        const double b = rounds.Time([&] { bare.Write(records); });
+        line.reset();
+        rounds.Add(state, d, b);
+        if (!driverWrote || peer.sim.Written(kWriteFile).size() != records.size()) state.SkipWithError("records lost");
+        peer.ForgetWritten();
+    }
+    rounds.Report(state);
+}
+
+void BM_WriteTcp(benchmark::State& state) { WritePair(state, false, "write transfer (TCP/IP)"); }
+void BM_WriteSerial(benchmark::State& state) { WritePair(state, true, "write transfer (serial)"); }
 
 }  // namespace
 
-BENCHMARK(BM_DriverRead)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_BareRead)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_DriverWrite)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_BareWrite)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_ReadTcp)->Unit(benchmark::kMillisecond)->Iterations(kRounds)->UseManualTime();
+BENCHMARK(BM_WriteTcp)->Unit(benchmark::kMillisecond)->Iterations(kRounds)->UseManualTime();
+BENCHMARK(BM_ReadSerial)->Unit(benchmark::kMillisecond)->Iterations(kRounds)->UseManualTime();
+BENCHMARK(BM_WriteSerial)->Unit(benchmark::kMillisecond)->Iterations(kRounds)->UseManualTime();
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    for (const char* kind : {"read", "write"}) {
-        auto d = gRates.find(std::string(kind) + "/driver");
-        auto b = gRates.find(std::string(kind) + "/bare");
-        if (d == gRates.end() || b == gRates.end()) continue;
-        std::printf("%-5s transfer: driver %.0f records/s, bare %.0f records/s, driver / bare %.2f\n", kind, d->second,
-                    b->second, b->second > 0 ? d->second / b->second : 0.0);
-    }
+    TPairedRounds::PrintSummary();
     return 0;
 }

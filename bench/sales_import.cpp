@@ -1,13 +1,11 @@
 // The analysis of a sales import's staging file of 1,000,000 lines (100,000 receipts of
-// nine lines and a closing line) against a bare read of the same file split into lines: the
-// analysis proper (every line into the import buffers, progress reported to the host), and
-// the whole of it (the buffers written as "kasa.imp" and handed over, the files archived).
-// Each iteration runs all three one after the other, so that the ratios are not skewed by
-// the machine's load at one moment. The deliberate pauses for the host while receipts are
+// nine lines and a closing line) against a bare read of the same file split into lines, round
+// by round (see PairedRounds.h): the analysis proper (every line into the import buffers,
+// progress reported to the host), and the whole of it (the buffers written as "kasa.imp" and
+// handed over, the files archived). The deliberate pauses for the host while receipts are
 // written are left out (the virtual clock does not move).
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +13,7 @@
 #include <random>
 #include <string>
 
+#include "bench/PairedRounds.h"
 #include "driver/NovitusAction.h"
 #include "driver/SalesImport.h"
 #include "platform/Os.h"
@@ -84,12 +83,7 @@ long long ReadAndSplit(const std::string& path) {
     return lines;
 }
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-double gAnalysis = 0, gWhole = 0, gBare = 0;
-const int kIterations = 5;
+constexpr int kRounds = 7;
 
 void BM_AnalysisAgainstBareRead(benchmark::State& state) {
     const std::string master = MakeStagingFile();
@@ -103,46 +97,38 @@ void BM_AnalysisAgainstBareRead(benchmark::State& state) {
                    {"NovitusECRReceipts", "2"}};
     TVirtualClock clock;
     SetClock(&clock);
-    double analysis = 0, whole = 0, bare = 0;
+    TPairedRounds analysis("staging file analysis", TPairedRounds::processorTime);
+    TPairedRounds whole("sales import (whole)", TPairedRounds::processorTime);
     for (auto _ : state) {
         std::filesystem::copy_file(master, dir + "novitus.imp", std::filesystem::copy_options::overwrite_existing);
         for (const char* archive : {"arch.imp", "arch1.imp"}) std::remove((dir + archive).c_str());
 
-        auto start = std::chrono::steady_clock::now();
-        if (ReadAndSplit(dir + "novitus.imp") != kReceipts * kLinesPerReceipt) state.SkipWithError("short file");
-        bare += Seconds(start);
-
+        double driver = 0;
         {
             TQxNovitusECRAction action(&host, nullptr);
             action.ReadParams();
             TSalesImport import(action);
-            start = std::chrono::steady_clock::now();
-            import.Analyse(dir + "novitus.imp");
-            const double seconds = Seconds(start);
-            analysis += seconds;
-            state.SetIterationTime(seconds);
+            driver = analysis.Time([&] { import.Analyse(dir + "novitus.imp"); });
             if (action.imp_bufs.size() != 2) state.SkipWithError("the analysis found no two days");
         }
-
-        start = std::chrono::steady_clock::now();
-        {
+        long long lines = 0;
+        const double bare = analysis.Time([&] { lines = ReadAndSplit(dir + "novitus.imp"); });
+        if (lines != kReceipts * kLinesPerReceipt) state.SkipWithError("short file");
+        const double all = whole.Time([&] {
             TQxNovitusECRAction action(&host, nullptr);
             HQVRDLLSRODOWISKO environment;
             action.Operacja(&environment, -3, 0);
-        }
-        whole += Seconds(start);
+        });
         if (Os().FileExists(dir + "novitus.imp")) state.SkipWithError("the import failed");
+        whole.Add(all, bare);
+        analysis.Add(state, driver, bare);
     }
     SetClock(nullptr);
-    gAnalysis = analysis;
-    gWhole = whole;
-    gBare = bare;
-    state.counters["bare_s"] = benchmark::Counter(bare, benchmark::Counter::kAvgIterations);
-    state.counters["whole_s"] = benchmark::Counter(whole, benchmark::Counter::kAvgIterations);
-    state.counters["ratio"] = bare > 0 ? analysis / bare : 0;
+    whole.Report(state);
+    analysis.Report(state);
     state.SetItemsProcessed(state.iterations() * kReceipts * kLinesPerReceipt);
 }
-BENCHMARK(BM_AnalysisAgainstBareRead)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(kIterations);
+BENCHMARK(BM_AnalysisAgainstBareRead)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(kRounds);
 
 }  // namespace
 
@@ -151,11 +137,6 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (gBare > 0)
-        std::printf(
-            "staging file of %d lines: bare read and split %.3f s; analysis %.3f s, analysis / bare %.2f; "
-            "whole import (written, handed over, archived) %.3f s, whole / bare %.2f\n",
-            kReceipts * kLinesPerReceipt, gBare / kIterations, gAnalysis / kIterations, gAnalysis / gBare,
-            gWhole / kIterations, gWhole / gBare);
+    TPairedRounds::PrintSummary();
     return 0;
 }

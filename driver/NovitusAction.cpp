@@ -3,18 +3,13 @@
 #include "codes/KartaRab.h"
 #include "driver/FrmImport.h"
 #include "driver/GoodsExport.h"
+#include "driver/GoodsImport.h"
 #include "driver/NovitusTexts.h"
 #include "driver/SalesImport.h"
 #include "driver/SingleReceipt.h"
 #include "driver/TotalsReset.h"
 #include "platform/DateTools.h"
-#include "platform/Exceptions.h"
 #include "platform/Os.h"
-
-namespace {
-const char* const kCls = "TQxNovitusECRAction";
-
-}  // namespace
 
 TQxNovitusECRAction::TQxNovitusECRAction(TQxHostLink* library, void* handle) : QxAction(library, handle) {}
 
@@ -149,15 +144,12 @@ bool TQxNovitusECRAction::ShowImportDialog() {
     return form.Show(*this) == mrOk;
 }
 
-void TQxNovitusECRAction::NotAvailable(const char* what) {
-    SprawdzCzyPrzerwac();
-    throw Exception(NvTxt(kCls, "NotAvailable", "Exception", u8"Ta funkcja sterownika nie jest jeszcze dostępna: ") +
-                    Ansi(what));
-}
-
 void TQxNovitusECRAction::Eksport() { TGoodsExport(*this).Eksport(); }
 void TQxNovitusECRAction::Import() { TSalesImport(*this).Import(); }
 void TQxNovitusECRAction::ImportParagonu() { TSingleReceipt(*this).ImportParagonu(); }
-void TQxNovitusECRAction::DownloadPluF7() { NotAvailable(u8"odczyt towarów do pliku"); }
+void TQxNovitusECRAction::DownloadPluF7() { TGoodsImport(*this).DownloadPluF7(); }
 void TQxNovitusECRAction::ResetSaleF7() { TTotalsReset(*this).ResetSaleF7(); }
-void TQxNovitusECRAction::ImportPluF7() { NotAvailable(u8"import towarów do programu"); }
+void TQxNovitusECRAction::ImportPluF7() { TGoodsImport(*this).ImportPluF7(); }
+void TQxNovitusECRAction::DownloadPlu(AnsiString* buffer) { TGoodsImport(*this).DownloadPlu(buffer); }
+void TQxNovitusECRAction::ImportPlu() { TGoodsImport(*this).ImportPlu(); }
+void TQxNovitusECRAction::CancelPluList() { TGoodsImport(*this).CancelPluList(); }

@@ -39,6 +39,9 @@ public:
     void DownloadPluF7();
     void ResetSaleF7();
     void ImportPluF7();
+    void DownloadPlu(AnsiString* buffer);
+    void ImportPlu();
+    void CancelPluList();
 
     // Configuration read by ReadParams.
     e_Medium cfgMedium = md_file;
@@ -54,6 +57,9 @@ public:
     bool cfgCheckZeroes = false;
     int cfgSaleSource = 0;
     int cfgIdControl = 0;
+    // The goods-import choices, read by the import from the dialog's two parameters.
+    bool importOverwrite = false;
+    bool importLogFile = false;
 
     // The connection text: address:port for TCP/IP, else the port parameter itself.
     AnsiString ConnectionText();
@@ -73,6 +79,8 @@ public:
     AnsiString FNameARC() { return FKatalogWymiany + "arch.imp"; }
     AnsiString FNameERL() { return FKatalogWymiany + "errors.txt"; }
     AnsiString FNameORD() { return FKatalogWymiany + "order.imp"; }
+    // The register's goods list as read by extra function 0.
+    AnsiString FNameINP() { return FKatalogWymiany + "inplu.exp"; }
 
     // The sales import's buffers, one per sales date in order of creation (imp_buf is the
     // current one), and the operation's warning list (null when it could not be created).
@@ -110,6 +118,4 @@ private:
     TEcrChannel channel{this, tools};
     TEcrLink link{channel};
     TEcrTransfers transfers{link};
-
-    [[noreturn]] void NotAvailable(const char* what);
 };

@@ -1,7 +1,6 @@
 #include "driver/PacketParsers.h"
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <string_view>
@@ -28,16 +27,7 @@ std::string_view Field(const AnsiString& line, int position, int length) {
 // A whole number field; false when it cannot be read as one (blanks around it are allowed).
 // Read in place: the analysis meets a million of them in a large staging file.
 bool ReadNumber(const AnsiString& line, int position, int length, long long& value) {
-    std::string_view field = Field(line, position, length);
-    if (!field.empty() && field.front() == '+') {
-        field.remove_prefix(1);
-        if (!field.empty() && field.front() == '-') return false;
-    }
-    long long result = 0;
-    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), result);
-    if (error != std::errc() || end != field.data() + field.size() || field.empty()) return false;
-    value = result;
-    return true;
+    return TryStrToInt64(Field(line, position, length), value);
 }
 
 // A counter field: 0 when unreadable.

@@ -329,8 +329,10 @@ void TSalesImport::Analyse(const AnsiString& fileName) {
     FPositionsValue = 0;
     FOrderText.clear();
     FAction.MsgAdd("Analiza pliku novitus.imp...", LPV_Value, 100);
-    TLineReader reader;
-    reader.Open(fileName);
+    TMFile file;
+    file.SetPath(fileName);
+    file.Open();
+    TLineReader reader(file);
     int counter = 0;
     while (reader.Next(FLine)) {
         ++FLineNumber;

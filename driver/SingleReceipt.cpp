@@ -91,10 +91,12 @@ void TSingleReceipt::ReadOneReceiptFromECR(int number) {
 void TSingleReceipt::ImportOneReceiptFromFile(int number) {
     TPacketParsers parsers(FAction);
     TSalesImport buffers(FAction);
-    TLineReader reader;
+    TMFile file;
+    TLineReader reader(file);
     int lineNumber = 0;
     try {
-        reader.Open(FAction.FNameIMP());
+        file.SetPath(FAction.FNameIMP());
+        file.Open();
         QVRPosition position;
         AnsiString line;
         while (reader.Next(line)) {
@@ -117,12 +119,11 @@ void TSingleReceipt::ImportOneReceiptFromFile(int number) {
             FAction.imp_buf->AddLiniaParEx(position.Fkod, position.Filosc, static_cast<double>(position.Fwartosc),
                                            position.Frabat, IntToStr(number), now, -1, -1, id_global);
         }
-        reader.Close();
+        file.Close();
     } catch (...) {
         FAction.MsgAdd(FillIn(NvTxt(kCls, "ImportOneReceiptFromFile", "Bladwnov", u8"Błąd w novitus.imp w linii %d!"),
                               {IntToStr(lineNumber)}),
                        LPV_Error, 100);
-        reader.Close();
         throw;
     }
 }

@@ -79,6 +79,7 @@ bool TEcrChannel::IsOpen() const { return FLine && FLine->IsOpen(); }
 
 void TEcrChannel::OpenPort() {
     if (IsOpen()) return;
+    FInPos = FInLen = 0;
     FLine = NewEcrTransport(*this);
     try {
         FLine->Open();
@@ -94,6 +95,7 @@ void TEcrChannel::OpenPort() {
 }
 
 void TEcrChannel::ClosePort() {
+    FInPos = FInLen = 0;  // what the line held goes with it
     try {
         if (FLine) FLine->Close();
     } catch (...) {
@@ -116,7 +118,7 @@ TMBaudRate TEcrChannel::Speed() const {
 }
 
 void TEcrChannel::SendData(const AnsiString& bytes) {
-    Log("->", bytes);
+    if (Logging()) Log("->", bytes);
     try {
         Line().Send(bytes);
     } catch (...) {
@@ -124,16 +126,22 @@ void TEcrChannel::SendData(const AnsiString& bytes) {
     }
 }
 
-int TEcrChannel::ReadByte(char& ch) {
+int TEcrChannel::WaitByte(char& ch) {
     FNoByteText = "<timeout>";
     int wacks = 0;
     for (;;) {
-        char c = 0;
-        try {
-            if (Line().Read(&c, 1) == 0) return 0;
-        } catch (...) {
-            RethrowWorded();
+        if (FInPos == FInLen) {
+            int got = 0;
+            try {
+                got = Line().Read(FIn, static_cast<int>(sizeof FIn));
+            } catch (...) {
+                RethrowWorded();
+            }
+            if (got <= 0) return 0;
+            FInPos = 0;
+            FInLen = got;
         }
+        const char c = FIn[FInPos++];
         if (c == EcrByte::WACK) {
             Log("<-", c);
             if (++wacks > cfg.maxWackInRow) {
@@ -148,32 +156,32 @@ int TEcrChannel::ReadByte(char& ch) {
 }
 
 int TEcrChannel::ReadData(char* buf, int len) {
-    AnsiString text;
-    while (static_cast<int>(text.size()) < len) {
+    // The bytes go straight into buf; the log sees them as one text.
+    int got = 0;
+    while (got < len) {
         char c = 0;
         if (ReadByte(c) == 0) {
             Log("<-", NoByteText());
             break;
         }
         if (c == EcrByte::EOT) {
-            if (!text.empty()) Log("<-", text);
+            if (got > 0 && Logging()) Log("<-", AnsiString(buf, static_cast<size_t>(got)));
             Log("<-", c);
             SendData(AnsiString(1, EcrByte::EOT));
             throw Exception(Text("ReadData", "Exception", u8"Kasa zerwała komunikację (EOT)"));
         }
-        text += c;
+        buf[got++] = c;
     }
-    if (!text.empty()) {
-        Log("<-", text);
-        text.copy(buf, text.size());
-    }
-    return static_cast<int>(text.size());
+    if (got > 0 && Logging()) Log("<-", AnsiString(buf, static_cast<size_t>(got)));
+    return got;
 }
 
 void TEcrChannel::ClearStaleInput(unsigned quietMs) {
     // A bound, so that a line that never stops talking cannot hold the driver here.
     constexpr size_t kMostStale = 4096;
-    AnsiString stale;
+    // What an earlier read took off the line with the bytes it wanted comes first.
+    AnsiString stale(FIn + FInPos, static_cast<size_t>(FInLen - FInPos));
+    FInPos = FInLen = 0;
     char buffer[256];
     try {
         for (int n = 0; stale.size() < kMostStale;) {

@@ -62,8 +62,16 @@ public:
     // Logs the bytes with "->" and writes them all to the line (nothing for md_file).
     void SendData(const AnsiString& bytes);
     // One byte: 1 and the byte, or 0 when the time-out expired. WACK bytes are logged and
-    // restart the wait; more than cfg.maxWackInRow of them count as a time-out.
-    int ReadByte(char& ch);
+    // restart the wait; more than cfg.maxWackInRow of them count as a time-out. Bytes come
+    // from the line in runs of what has arrived and are handed out one by one.
+    int ReadByte(char& ch) {
+        if (FInPos < FInLen && FIn[FInPos] != EcrByte::WACK) {
+            FNoByteText = "<timeout>";
+            ch = FIn[FInPos++];
+            return 1;
+        }
+        return WaitByte(ch);
+    }
     // What the last ReadByte that returned 0 met, as the log shows it: "<timeout>", or
     // "<too many WACK>" when the register did nothing but ask to wait.
     const char* NoByteText() const { return FNoByteText; }
@@ -79,6 +87,15 @@ public:
     // by name.
     void Log(const AnsiString& direction, const AnsiString& data);
     void Log(const AnsiString& direction, char byte);
+    // The same for fixed texts: without a log nothing is made of them.
+    void Log(const char* direction, const char* data) {
+        if (cfg.cfgUseLog) Log(AnsiString(direction), AnsiString(data));
+    }
+    void Log(const char* direction, char byte) {
+        if (cfg.cfgUseLog) Log(AnsiString(direction), byte);
+    }
+    // Whether Log writes: a caller builds a text for the log only then.
+    bool Logging() const { return cfg.cfgUseLog; }
 
     TProgressSink* Sink() const { return FSink; }
     TMLgExtTools* LgLink() const;
@@ -91,6 +108,8 @@ public:
 private:
     // The line of the configured medium, made (closed) when there is none yet.
     TEcrTransport& Line();
+    // ReadByte when no byte is waiting in FIn, or a WACK is.
+    int WaitByte(char& ch);
     // Rethrows the exception being handled; a line failure in the user's words.
     [[noreturn]] void RethrowWorded() const;
     AnsiString LineErrorText(const ELineError& e) const;
@@ -99,4 +118,8 @@ private:
     TLTools& FTools;
     std::unique_ptr<TEcrTransport> FLine;
     const char* FNoByteText = "<timeout>";
+    // Bytes taken from the line and not yet read: FInPos .. FInLen.
+    char FIn[1024];
+    int FInPos = 0;
+    int FInLen = 0;
 };

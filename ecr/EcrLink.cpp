@@ -30,9 +30,15 @@ unsigned short TEcrLink::CalculateBCC(const char* data, int length) {
 }
 
 AnsiString TEcrLink::CreatePacket(const AnsiString& data) {
-    AnsiString body = data + EcrByte::ETX;
-    unsigned short bcc = CalculateBCC(body.data(), static_cast<int>(body.size()));
-    return AnsiString(1, EcrByte::STX) + body + Format("%04X", bcc);
+    AnsiString frame;
+    frame.reserve(data.size() + 6);
+    frame += EcrByte::STX;
+    frame += data;
+    frame += EcrByte::ETX;
+    const unsigned bcc = CalculateBCC(frame.data() + 1, static_cast<int>(frame.size()) - 1);
+    static const char kDigits[] = "0123456789ABCDEF";  // "%04X"
+    for (int shift = 12; shift >= 0; shift -= 4) frame += kDigits[(bcc >> shift) & 0xF];
+    return frame;
 }
 
 bool TEcrLink::SendAcknowledged(const AnsiString& frame, int attempts) {
@@ -87,8 +93,7 @@ char TEcrLink::NextByte() {
 
 AnsiString TEcrLink::ReadPacketNext(bool& eot) {
     eot = false;
-    char buffer[BufferSize + 1];
-    std::memset(buffer, 0, sizeof buffer);
+    char buffer[BufferSize];
     FChannel.Log("  ", "-> ReadPacket");
     try {
         int badFrames = 0;
@@ -122,22 +127,22 @@ AnsiString TEcrLink::ReadPacketNext(bool& eot) {
                 buffer[stored++] = c;
                 if (c == EcrByte::ETX || c == EcrByte::ETB) break;
             }
-            AnsiString check;
-            for (int i = 0; i < 4; ++i) check += NextByte();
-            AnsiString frame(buffer, static_cast<size_t>(stored));
-            FChannel.Log("<-", frame + check);
+            char check[4];
+            for (char& digit : check) digit = NextByte();
+            if (FChannel.Logging())
+                FChannel.Log("<-", AnsiString(buffer, static_cast<size_t>(stored)) + AnsiString(check, sizeof check));
             // Characters that cannot be read as a hexadecimal number give 0.
             unsigned long long received = 0;
-            ReadHex(check, received);
+            ReadHex(std::string_view(check, sizeof check), received);
             // The packet is a zero-terminated text: a NUL inside the frame ends it there.
-            AnsiString packet(buffer, std::strlen(buffer));
-            unsigned short computed = CalculateBCC(packet.data() + 1, static_cast<int>(packet.size()) - 1);
+            const void* nul = std::memchr(buffer, '\0', static_cast<size_t>(stored));
+            const int length = nul != nullptr ? static_cast<int>(static_cast<const char*>(nul) - buffer) : stored;
+            unsigned short computed = CalculateBCC(buffer + 1, length - 1);
             if (received == computed) {
                 FChannel.SendData(AnsiString(1, EcrByte::ACK));
                 FChannel.Log("  ", "<- ReadPacket OK");
-                return packet;
+                return AnsiString(buffer, static_cast<size_t>(length));
             }
-            std::memset(buffer, 0, sizeof buffer);
             if (++badFrames > maxNakFrames) FailNoData("<too many NAKed frames>");
             FChannel.SendData(AnsiString(1, EcrByte::NAK));
         }

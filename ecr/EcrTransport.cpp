@@ -119,9 +119,9 @@ public:
         FStream->Write(bytes.data(), static_cast<int>(bytes.size()));
     }
 
+    // Waits the channel's time-out for data: one wait, only when nothing has arrived yet.
     int Read(char* buffer, int count) override {
         const int timeoutMs = FChannel.cfg.cfgIpTimeoutMs;
-        // One wait and one receive for each byte that is not buffered yet.
         if (!IsOpen()) return 0;
         return FStream->Read(buffer, count, timeoutMs > 0 ? static_cast<unsigned>(timeoutMs) : 0);
     }

@@ -1,10 +1,10 @@
 #include "ecr/LTools.h"
 
 #include <memory>
+#include <vector>
 
 #include "platform/DateTools.h"
 #include "platform/File.h"
-#include "platform/LineReader.h"
 #include "platform/Os.h"
 #include "platform/Translation.h"
 
@@ -114,9 +114,10 @@ void TLTools::BufToAppendFile(const AnsiString& bytes, const AnsiString& fileNam
 void TLTools::ArchiveFile(const AnsiString& source, const AnsiString& archive, TMLgExtTools* translation, bool isExport,
                           int exportKind, bool withHeader, const AnsiString& extraLine) {
     if (!Os().FileExists(source)) return;
-    // Read in blocks: a staging file of a large import has millions of lines.
-    TLineReader src;
-    src.Open(source);
+    TMFile src;
+    src.SetPath(source);
+    src.SetReadOnly(true);
+    src.Open();
     TMFile arch;
     OpenForAppend(arch, archive);
 
@@ -149,15 +150,17 @@ void TLTools::ArchiveFile(const AnsiString& source, const AnsiString& archive, T
     }
     if (!extraLine.empty()) arch.WriteLine(extraLine);
 
-    // Every line of the source, including text after its last line end.
-    // Every line followed by CR LF is the file's bytes as they are, a last line without its
-    // line end gets one.
-    AnsiString block, end = "\r\n";
-    while (src.Read(block)) {
-        arch.Write(block);
-        end = block.size() >= 2 ? block.substr(block.size() - 2) : end.substr(1) + block;
+    // Every line of the source, including text after its last line end, which gets one: the
+    // source copied in large blocks, and a CR LF after it unless it ends with one.
+    std::vector<char> block(1 << 16);
+    char last[2] = {0, 0};
+    size_t copied = 0;
+    for (size_t n; (n = src.Read(block.data(), block.size())) > 0; copied += n) {
+        arch.Write(block.data(), n);
+        last[0] = n >= 2 ? block[n - 2] : last[1];
+        last[1] = block[n - 1];
     }
-    if (end != "\r\n") arch.Write("\r\n");
+    if (copied > 0 && !(copied >= 2 && last[0] == '\r' && last[1] == '\n')) arch.Write("\r\n", 2);
     arch.Close();
     src.Close();
 }

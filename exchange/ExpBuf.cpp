@@ -8,6 +8,7 @@
 #include "exchange/ExportWords.h"
 #include "platform/Exceptions.h"
 #include "platform/File.h"
+#include "platform/LineReader.h"
 #include "platform/NumberTools.h"
 #include "platform/Os.h"
 #include "platform/ProgressSink.h"
@@ -21,20 +22,31 @@ const double kWriteReportDays = 1e-05;
 const unsigned kReadYieldMs = 20;
 
 // Paces the progress reports of a long loop: Due() is true at most once per interval (days).
+// It counts on the system's millisecond ticks, which cost far less to read than the date and
+// time of day and do not jump with the clock.
 class TReportPace {
 public:
-    explicit TReportPace(double interval) : FInterval(interval), FLast(Clock().Now()) {}
+    explicit TReportPace(double interval)
+        : FInterval(static_cast<uint32_t>(interval * 86400000.0)), FLast(GetTickCount()) {}
     bool Due() {
-        const double now = Clock().Now();
-        if (now - FLast <= FInterval) return false;
+        const uint32_t now = GetTickCount();
+        if (static_cast<uint32_t>(now - FLast) <= FInterval) return false;
         FLast = now;
         return true;
     }
 
 private:
-    double FInterval;
-    double FLast;
+    uint32_t FInterval;
+    uint32_t FLast;
 };
+
+// The line without the bytes up to a space at either end, as Trim does.
+std::string_view Trimmed(std::string_view line) {
+    size_t begin = 0, end = line.size();
+    while (begin < end && static_cast<unsigned char>(line[begin]) <= ' ') ++begin;
+    while (end > begin && static_cast<unsigned char>(line[end - 1]) <= ' ') --end;
+    return line.substr(begin, end - begin);
+}
 
 }  // namespace
 
@@ -175,9 +187,15 @@ void QxExpBuf::ReadFromFile(const AnsiString& fileName, bool sort, int exportKin
         ksaction->MsgAdd(Text("ReadFrom", "wczytyw", u8"Wczytywanie listy towarów"), LPV_None, 100);
     try {
         TLTools::ArchiveFile(fileName, ExtractFilePath(fileName) + "ARCH2.EXP", LgLink, true, exportKind, true, "");
-        std::vector<AnsiString> lines;
-        TMFile::ReadStringsFromFile(fileName, lines, 4096);
-        const int count = static_cast<int>(lines.size());
+        // The lines are read in blocks, twice: counted for the progress line, then taken in.
+        TMFile file;
+        file.SetPath(fileName);
+        file.Open();
+        int count = 0;
+        std::string_view raw;
+        for (TLineReader counter(file, true); counter.Next(raw);) ++count;
+        file.SetPointer(0);
+        TLineReader reader(file, true);
         if (ksaction != nullptr) {
             ksaction->MsgS(LPV_Ok);
             ksaction->MsgAdd(Text("ReadFrom", "analiza", u8"Analiza listy towarów"), LPV_Percent, count);
@@ -188,18 +206,19 @@ void QxExpBuf::ReadFromFile(const AnsiString& fileName, bool sort, int exportKin
         QxTowRec tow;
         QxKontrRec kontr;
         TReportPace pace(kReadReportDays);
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; reader.Next(raw); ++i) {
             if (pace.Due()) {
                 if (ksaction != nullptr) ksaction->MsgP(i);
                 Sleep(kReadYieldMs);
             }
-            const AnsiString line = Trim(lines[static_cast<size_t>(i)]);
+            const std::string_view line = Trimmed(raw);
             // A CR or LF left inside a line joins lines that end otherwise than in CR LF (a file
             // with LF line ends reads as one line): refuse the file rather than misread it.
-            if (line.find_first_of("\r\n") != AnsiString::npos) throw Exception(BadExportFormat(LgLink));
+            if (line.find('\r') != std::string_view::npos || line.find('\n') != std::string_view::npos)
+                throw Exception(BadExportFormat(LgLink));
             if (line.empty() || line[0] == '#' || line[0] == '[') continue;
             words.Init(line);
-            const AnsiString kind = words[0];
+            const std::string_view kind = words.Word(0);
             if (kind == "PLU") {
                 tow.Clear();
                 tow.FromLine(words, LgLink);
@@ -207,7 +226,7 @@ void QxExpBuf::ReadFromFile(const AnsiString& fileName, bool sort, int exportKin
             } else if (kind == "KON" || kind == "KONA") {
                 zm_listy_kontr = kind == "KON";
                 kontr.Clear();
-                kontr.FromLine(line, LgLink);
+                kontr.FromLine(AnsiString(line), LgLink);
                 DodajRec(&kontr);
             } else if (kind == "VAT") {
                 const AnsiString rate = words[1];
@@ -229,13 +248,14 @@ void QxExpBuf::ReadFromFile(const AnsiString& fileName, bool sort, int exportKin
                 as.nr = StrToInt(words[1]);
                 as.nazwa = words[2];
                 DodajAsort(&as);
-            } else if (SubString(kind, 1, 3) == "EUR") {
+            } else if (kind.substr(0, 3) == "EUR") {
                 TxfTools rate;
                 rate.FromString(words[1], 10, false);
                 const long double value = rate.Value() / 10000;
                 FKursEURO = std::isfinite(static_cast<double>(value)) ? static_cast<double>(value) : 0;
             }
         }
+        file.Close();
         if (ksaction != nullptr) ksaction->MsgP(count);
         if (sort && ds_plu->GetCount() > 0 && !Sorted) {
             CreateIndex();

@@ -12,14 +12,14 @@ AnsiString BadExportFormat(TMLgExtTools* translation) {
               u8"Nieprawidłowy format pliku eksportowego");
 }
 
-bool FlagWord(const AnsiString& word, TMLgExtTools* translation) {
+bool FlagWord(std::string_view word, TMLgExtTools* translation) {
     const char c = word.empty() ? '\0' : word[0];
     if (c == 'T' || c == 't') return true;
     if (c == 'F' || c == 'f') return false;
     throw Exception(BadExportFormat(translation));
 }
 
-double NumberWord(const AnsiString& word) {
+double NumberWord(std::string_view word) {
     const double value = CAtof(word);
     return std::isfinite(value) ? value : 0;
 }

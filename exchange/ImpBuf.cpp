@@ -6,6 +6,7 @@
 #include "ecr/LTools.h"
 #include "platform/Exceptions.h"
 #include "platform/File.h"
+#include "platform/NumberTools.h"
 #include "platform/Os.h"
 #include "platform/Translation.h"
 
@@ -17,9 +18,16 @@ const unsigned kYieldMs = 20;
 
 // Amounts and quantities are written as whole numbers. A value that rounds to zero from below
 // (minus zero, -0.4) is "0": the host reads "-0" as a negative amount.
+void AppendAmount(AnsiString& out, long double value) {
+    const size_t at = out.size();
+    AppendWhole(out, value);
+    if (out.size() == at + 2 && out[at] == '-' && out[at + 1] == '0') out.erase(at, 1);
+}
+
 AnsiString Amount(long double value) {
-    AnsiString text = Format("%.0Lf", value);
-    return text == "-0" ? AnsiString("0") : text;
+    AnsiString text;
+    AppendAmount(text, value);
+    return text;
 }
 
 // Whole number as the text form stores it.
@@ -307,8 +315,12 @@ void QxImpBuf::WriteToFile(TMFile& file, bool stripZeros) {
                     while (code.size() - skip > 1 && code[skip] == '0') ++skip;
                 line.append(code, skip, AnsiString::npos);
             }
-            line += ";" + Amount(quantity) + ";" + Amount(fValue->GetAsExtended());
-            file.WriteLine(line);
+            line += ';';
+            AppendAmount(line, quantity);
+            line += ';';
+            AppendAmount(line, fValue->GetAsExtended());
+            line += "\r\n";
+            file.Write(line);
         }
         // Yield to the host: measure how many records take a tenth of a second, then pause
         // after every such batch.

@@ -1,7 +1,10 @@
 #include "exchange/Receipt.h"
 
+#include <initializer_list>
+
 #include "platform/DateTools.h"
 #include "platform/File.h"
+#include "platform/NumberTools.h"
 #include "platform/Os.h"
 
 namespace {
@@ -19,6 +22,14 @@ AnsiString Compressed(double value) {
 
 AnsiString OrEmpty(int value) { return value == -1 ? AnsiString() : IntToStr(value); }
 
+// ";" and the number, for each number.
+void AppendFields(AnsiString& line, std::initializer_list<long long> numbers) {
+    for (long long n : numbers) {
+        line += ';';
+        AppendInt(line, n);
+    }
+}
+
 const size_t kHeadLimit = 255;
 const int kPositionsPerPause = 100;
 const unsigned kPauseMs = 100;
@@ -26,30 +37,43 @@ const unsigned kPauseMs = 100;
 }  // namespace
 
 AnsiString QVRPosition::ToString() const {
-    AnsiString line = "ZAW;";
-    line += OrEmpty(Fplu);
-    line += ';';
-    line += Fkod;
-    line += Format(";%d;%lld;%d;%d;", Filosc, static_cast<long long>(Fwartosc), Frabat, FnrParagonu);
-    line += Compressed(Fdata_czas);
-    line += '\n';
+    AnsiString line;
+    AppendTo(line);
     return line;
 }
 
+void QVRPosition::AppendTo(AnsiString& line) const {
+    line += "ZAW;";
+    if (Fplu != -1) AppendInt(line, Fplu);
+    line += ';';
+    line += Fkod;
+    AppendFields(line, {Filosc, Fwartosc, Frabat, FnrParagonu});
+    line += ';';
+    line += Compressed(Fdata_czas);
+    line += '\n';
+}
+
 AnsiString QVRPayment::ToString() const {
-    AnsiString line =
-        Format("PMT;%d;%lld;%d;%d;%d;%d;%s;%s;", Fkod, static_cast<long long>(Fwartosc), Fkurs, FnrDokWplaty, Ftransfer,
-               static_cast<int>(Frodzaj), Fkonczaca ? "1" : "0", Fterminowa ? "1" : "0");
+    AnsiString line;
+    AppendTo(line);
+    return line;
+}
+
+void QVRPayment::AppendTo(AnsiString& line) const {
+    line += "PMT";
+    AppendFields(line,
+                 {Fkod, Fwartosc, Fkurs, FnrDokWplaty, Ftransfer, static_cast<int>(Frodzaj), Fkonczaca, Fterminowa});
+    line += ';';
     line += Ftytul;
     line += ';';
     line += Compressed(Fdata_czas);
     if (Fkod_f_plat_ext != -1) {
-        line += Format(";%d;", Fkod_f_plat_ext);
+        AppendFields(line, {Fkod_f_plat_ext});
+        line += ';';
         line += Fkod_waluty;
-        line += Format(";%d;%d", Fkurs_prec, Fwartosc_pln);
+        AppendFields(line, {Fkurs_prec, Fwartosc_pln});
     }
     line += '\n';
-    return line;
 }
 
 void QVRParagon::ProcessFirstPosition(QVRPosition& position) {
@@ -73,9 +97,14 @@ QVRParagon& QVRParagon::operator+(QVRPayment& payment) {
 
 AnsiString QVRParagon::HeadText() const {
     const AnsiString nip = FnrNIPKlienta == "-1" ? AnsiString() : FnrNIPKlienta;
-    AnsiString head = Format("\r\n[Paragon nr %d]\r\n", FnrPar);
-    head += FwoDetails ? "KSK;" : "TRN;";
-    head += Format("%d;%d;%d;%d;", FnrTrans, FnrPar, GetnPosCount(), GetnPaymentCount());
+    AnsiString head;
+    head.reserve(kHeadLimit);
+    head += "\r\n[Paragon nr ";
+    AppendInt(head, FnrPar);
+    head += "]\r\n";
+    head += FwoDetails ? "KSK" : "TRN";
+    AppendFields(head, {FnrTrans, FnrPar, GetnPosCount(), GetnPaymentCount()});
+    head += ';';
     head += OrEmpty(FnrKasjera);
     head += ';';
     head += OrEmpty(FnrKasy);
@@ -85,7 +114,8 @@ AnsiString QVRParagon::HeadText() const {
     head += OrEmpty(FkodRabatu);
     head += ';';
     head += Compressed(Fdata_czas);
-    head += Format(";%d;%d\r\n", Frabat, FnrZmiany);
+    AppendFields(head, {Frabat, FnrZmiany});
+    head += "\r\n";
     if (!nip.empty()) head += "NIP;" + nip + "\r\n";
     if (head.size() > kHeadLimit) head.erase(kHeadLimit);
     return head;
@@ -104,18 +134,24 @@ TMFile& operator<<(TMFile& file, const QVRPayment& payment) {
 }
 
 TMFile& operator<<(TMFile& file, QVRParagon& receipt) {
-    file.Write(receipt.HeadText());
+    // The block is gathered and written at once, up to each pause.
+    AnsiString block = receipt.HeadText();
     if (!receipt.FwoDetails) {
         int written = 0;
         for (const auto& position : receipt.Fpos) {
-            file << *position;
-            if (++written % kPositionsPerPause == 0) Sleep(kPauseMs);
+            position->AppendTo(block);
+            if (++written % kPositionsPerPause == 0) {
+                file.Write(block);
+                block.clear();
+                Sleep(kPauseMs);
+            }
         }
     }
     for (size_t k = 0; k < receipt.Fpymnt.size(); ++k) {
         QVRPayment& payment = *receipt.Fpymnt[k];
         if (k + 1 == receipt.Fpymnt.size()) payment.Fkonczaca = true;
-        file << payment;
+        payment.AppendTo(block);
     }
+    file.Write(block);
     return file;
 }

@@ -27,6 +27,7 @@ public:
 
     // "ZAW;..." ended by LF alone.
     AnsiString ToString() const;
+    void AppendTo(AnsiString& out) const;
 };
 
 // One payment.
@@ -49,6 +50,7 @@ public:
 
     // "PMT;..." ended by LF alone.
     AnsiString ToString() const;
+    void AppendTo(AnsiString& out) const;
 };
 
 class QVRParagon {

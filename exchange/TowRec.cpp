@@ -48,27 +48,28 @@ double QxTowRec::CenaAkt(int level) const {
 }
 
 void QxTowRec::FromLine(TLJWords& words, TMLgExtTools* translation) {
-    plu = StrToInt(words[1]);
-    koldod = StrToInt(words[2]);
-    kod = words[3];
-    nazwa = words[4];
-    cena = NumberWord(words[5]);
-    cena_hurt = NumberWord(words[6]);
-    cena_noc = NumberWord(words[7]);
-    cena_dod = NumberWord(words[8]);
-    stawka = StrToInt(words[9]);
-    jedn = StrToInt(words[10]);
-    czy_wazony = FlagWord(words[11], translation);
-    precyzja = StrToInt(words[12]);
-    wagowo_ilosciowy = FlagWord(words[13], translation);
-    opakowanie = FlagWord(words[14], translation);
-    cena_otwarta = FlagWord(words[15], translation);
-    kod_opakowania = words[16];
-    const AnsiString pluOpak = words[17];
+    // Numbers, flags and the status are read in place; only texts are copied.
+    plu = StrToInt(words.Word(1));
+    koldod = StrToInt(words.Word(2));
+    kod.assign(words.Word(3));
+    nazwa.assign(words.Word(4));
+    cena = NumberWord(words.Word(5));
+    cena_hurt = NumberWord(words.Word(6));
+    cena_noc = NumberWord(words.Word(7));
+    cena_dod = NumberWord(words.Word(8));
+    stawka = StrToInt(words.Word(9));
+    jedn = StrToInt(words.Word(10));
+    czy_wazony = FlagWord(words.Word(11), translation);
+    precyzja = StrToInt(words.Word(12));
+    wagowo_ilosciowy = FlagWord(words.Word(13), translation);
+    opakowanie = FlagWord(words.Word(14), translation);
+    cena_otwarta = FlagWord(words.Word(15), translation);
+    kod_opakowania.assign(words.Word(16));
+    const std::string_view pluOpak = words.Word(17);
     plu_opakowania = pluOpak.empty() ? 0 : StrToInt(pluOpak);
-    nr_asort = StrToInt(words[18]);
+    nr_asort = StrToInt(words.Word(18));
 
-    const AnsiString st = words[19];
+    const std::string_view st = words.Word(19);
     if (st == "DOD")
         status = stDod;
     else if (st == "AKT")
@@ -84,13 +85,13 @@ void QxTowRec::FromLine(TLJWords& words, TMLgExtTools* translation) {
 
     // Optional words: past the end of the line each keeps its default.
     const int count = words.GetCount();
-    opis1 = words[20];
-    opis2 = words[21];
-    PKWiU = words[22];
-    SWW = words[23];
-    TerminW = count > 24 ? CAtoi(words[24]) : 0;
-    poziom_cen = count > 25 ? StrToIntDef(words[25], -1) : -1;
-    ile_w_kodzie = count > 26 ? StrToIntDef(words[26], 1000) : 1000;
+    opis1.assign(words.Word(20));
+    opis2.assign(words.Word(21));
+    PKWiU.assign(words.Word(22));
+    SWW.assign(words.Word(23));
+    TerminW = count > 24 ? CAtoi(words.Word(24)) : 0;
+    poziom_cen = count > 25 ? StrToIntDef(words.Word(25), -1) : -1;
+    ile_w_kodzie = count > 26 ? StrToIntDef(words.Word(26), 1000) : 1000;
 
     // The file's price level puts the chosen price into the retail price.
     switch (poziom_cen) {
@@ -106,11 +107,11 @@ void QxTowRec::FromLine(TLJWords& words, TMLgExtTools* translation) {
             *price = static_cast<double>(RoundWhole(*price * f));
     }
 
-    opis3 = words[27];
-    opis4 = words[28];
-    dod_rabat_tow = NumberWord(words[29]);
-    stawkaPrec = count >= 31 ? StrToIntDef(words[30], 0) : ClampToInt(RateInHundredths(stawka));
-    nazwa_pelna = words[31];
-    ile_jedn = ClampToInt(std::trunc(static_cast<long double>(NumberWord(words[32]))));
-    notatki = words[33];
+    opis3.assign(words.Word(27));
+    opis4.assign(words.Word(28));
+    dod_rabat_tow = NumberWord(words.Word(29));
+    stawkaPrec = count >= 31 ? StrToIntDef(words.Word(30), 0) : ClampToInt(RateInHundredths(stawka));
+    nazwa_pelna.assign(words.Word(31));
+    ile_jedn = ClampToInt(std::trunc(static_cast<long double>(NumberWord(words.Word(32)))));
+    notatki.assign(words.Word(33));
 }

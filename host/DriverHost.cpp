@@ -167,7 +167,7 @@ struct THostCallbacks {
         g.packageCode = Str(packageCode);
         h.addedGoods.push_back(g);
         h.Record(33, arg2, {g.name, IntToStr(goodsNumber), g.code});
-        return h.addGoodsResult;
+        return h.onAddGoods ? h.onAddGoods(g) : h.addGoodsResult;
     }
 };
 

@@ -77,7 +77,7 @@ public:
     bool storeResults = true;       // answer of callbacks 16, 17, 18
     bool acceptParamWrites = true;  // answer of callback 21
     bool grantResource = true;      // answer of callback 22
-    int addGoodsResult = 1;         // answer of callback 33
+    int addGoodsResult = 1;         // answer of callback 33, unless onAddGoods answers it
     std::vector<THostGoods> addedGoods;
     std::vector<THostCall> calls;
     // Every callback waits this long before it answers, as a slow back office does.
@@ -85,6 +85,8 @@ public:
 
     // Called for every message added or changed (changed = true for callback 13).
     std::function<void(const THostMessage&, bool changed)> onMessage;
+    // Called with what callback 33 received; its result is the host's answer.
+    std::function<int(const THostGoods&)> onAddGoods;
     // Called when the driver asks the host to load a result file (16, 17, 18).
     std::function<bool(int number)> onStore;
 

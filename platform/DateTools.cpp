@@ -319,7 +319,25 @@ AnsiString TdtTools::ToString(TdtFormat format) const {
         case fmtDateLN:
             return Format("%d ", d) + (m >= 1 ? Ansi(kPolishMonthsGenitive[m - 1]) : AnsiString("?")) +
                    Format(" %04d", y);
-        case fmtDateTimeCompressed: return Format("%04d%02d%02d%02d%02d%02d%03d", y, m, d, h, n, s, z);
+        case fmtDateTimeCompressed: {
+            // Written for every receipt line: digit by digit, as long as each part fits its width.
+            if (y < 0 || y > 9999) return Format("%04d%02d%02d%02d%02d%02d%03d", y, m, d, h, n, s, z);
+            char text[17];
+            const auto two = [&text](int at, int value) {
+                text[at] = static_cast<char>('0' + value / 10);
+                text[at + 1] = static_cast<char>('0' + value % 10);
+            };
+            two(0, y / 100);
+            two(2, y % 100);
+            two(4, m);
+            two(6, d);
+            two(8, h);
+            two(10, n);
+            two(12, s);
+            text[14] = static_cast<char>('0' + z / 100);
+            two(15, z % 100);
+            return AnsiString(text, sizeof text);
+        }
     }
     return AnsiString();
 }

@@ -1,8 +1,10 @@
 #include "platform/File.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/Exceptions.h"
+#include "platform/LineReader.h"
 #include "platform/OsFile.h"
 #include "platform/Translation.h"
 
@@ -18,6 +20,7 @@ const char* const kOpenError = "Błąd otwarcia pliku";
 const char* const kReadError = "Błąd odczytu pliku";
 const char* const kWriteError = "Błąd zapisu pliku";
 const char* const kPositionError = "Błąd pozycjonowania w pliku";
+const size_t kBufferSize = 1 << 16;
 
 }  // namespace
 
@@ -37,6 +40,8 @@ void TMFile::Open() {
         if (FFile == nullptr && errno == ENOENT) FFile = OsFileOpen(FPath, "w+b");
     }
     if (FFile == nullptr) RaiseFileError(kOpenError, FPath, errno);
+    // Exchange files run to megabytes: large blocks, few system calls.
+    std::setvbuf(FFile, nullptr, _IOFBF, kBufferSize);
     FLastOp = lastNone;
 }
 
@@ -123,6 +128,19 @@ bool TMFile::ReadLine(AnsiString& line, const AnsiString& terminator) {
     }
 }
 
+size_t TMFile::Read(char* bytes, size_t count) {
+    Check();
+    Switch(lastRead);
+    errno = 0;
+    const size_t n = std::fread(bytes, 1, count, FFile);
+    if (n < count && std::ferror(FFile)) {
+        int error = errno;
+        std::clearerr(FFile);
+        RaiseFileError(kReadError, FPath, error);
+    }
+    return n;
+}
+
 void TMFile::Write(const char* bytes, size_t count) {
     Check();
     if (count == 0) return;
@@ -143,30 +161,10 @@ void TMFile::WriteLine(const AnsiString& text, const AnsiString& terminator) {
 
 void TMFile::ReadStringsFromFile(const AnsiString& path, std::vector<AnsiString>& list, int mode) {
     list.clear();
-    errno = 0;
-    std::FILE* file = OsFileOpen(path, "rb");
-    if (file == nullptr) RaiseFileError(kOpenError, path, errno);
-
-    // The whole file in one go, then split: far faster than reading line by line.
-    AnsiString data;
-    long long size = OsFileSize(file);
-    size_t chunk = mode > 65536 ? static_cast<size_t>(mode) : 65536;
-    if (size > 0) data.reserve(static_cast<size_t>(size));
-    size_t used = 0;
-    for (;;) {
-        if (data.size() - used < chunk) data.resize(used + chunk);
-        size_t n = std::fread(&data[used], 1, data.size() - used, file);
-        used += n;
-        if (n == 0) break;
-    }
-    bool failed = std::ferror(file) != 0;
-    int error = errno;
-    std::fclose(file);
-    if (failed) RaiseFileError(kReadError, path, error);
-    data.resize(used);
-
-    size_t start = 0;
-    for (size_t at; (at = data.find("\r\n", start, 2)) != AnsiString::npos; start = at + 2)
-        list.emplace_back(data, start, at - start);
-    if (start < data.size()) list.emplace_back(data, start, AnsiString::npos);
+    TMFile file;
+    file.SetPath(path);
+    file.Open();
+    TLineReader reader(file, true);
+    for (std::string_view line; reader.Next(line);) list.emplace_back(line);
+    file.Close();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The framework's file class: byte-exact reading and writing of the exchange files.
 #include <cstdio>
+#include <vector>
 
 #include "platform/Strings.h"
 
@@ -38,6 +39,8 @@ public:
     // file, still delivering the text read so far (possibly empty). With the terminator
     // "\r\n" a lone CR or LF is part of the line. An empty terminator reads to the end.
     bool ReadLine(AnsiString& line, const AnsiString& terminator = "\r\n");
+    // Reads up to count bytes; fewer only at the end of the file. Raises on a read error.
+    size_t Read(char* bytes, size_t count);
     void WriteLine(const AnsiString& text, const AnsiString& terminator = "\r\n");
     void Write(const char* bytes, size_t count);
     void Write(const AnsiString& bytes) { Write(bytes.data(), bytes.size()); }

@@ -1,40 +1,35 @@
 #pragma once
-// Reads the CR LF terminated lines of a file in large blocks. The staging file of a sales
-// import holds one line per packet received from the register and may run to millions of
-// lines; reading it byte by byte would cost more than analysing it.
-#include <cstdio>
+// Reads the CR LF terminated lines of an open file in large blocks. Exchange and staging files
+// run to millions of lines; reading them byte by byte would cost more than using them.
+#include <string_view>
 #include <vector>
 
+#include "platform/File.h"
 #include "platform/Strings.h"
 
 class TLineReader {
 public:
-    TLineReader() = default;
-    ~TLineReader();
-    TLineReader(const TLineReader&) = delete;
-    TLineReader& operator=(const TLineReader&) = delete;
+    // Reads file from its current position. With unendedLastLine, text after the last CR LF
+    // is delivered as a last line (as ReadStringsFromFile makes it); otherwise it is no line
+    // and stays for Rest().
+    explicit TLineReader(TMFile& file, bool unendedLastLine = false)
+        : FFile(file), FBuffer(kBlock), FUnendedLastLine(unendedLastLine) {}
 
-    // Opens the file for reading; raises EMException (EM_FILE_ERROR) like TMFile.
-    void Open(const AnsiString& path);
-    void Close();
-    bool IsOpen() const { return FFile != nullptr; }
-
-    // The next line ended by CR LF, without the CR LF; a lone CR or LF stays in its line.
-    // False at the end of the file: text after the last CR LF is not a line (see Rest).
+    // The next line, without its CR LF; a lone CR or LF stays in its line. The view stays
+    // valid until the next call. False after the last line; raises EMException like TMFile.
+    bool Next(std::string_view& line);
+    // The same, copied.
     bool Next(AnsiString& line);
     // After Next returned false: the bytes after the last CR LF.
-    AnsiString Rest() const;
-    // The next bytes as they are, whatever lines they hold; false at the end of the file.
-    bool Read(AnsiString& block);
+    std::string_view Rest() const { return std::string_view(FBuffer.data() + FBegin, FEnd - FBegin); }
 
 private:
-    // Keeps the unread bytes and reads more after them; false when nothing more came.
-    bool Fill();
-
-    AnsiString FPath;
-    std::FILE* FFile = nullptr;
-    std::vector<char> FBuf;
-    size_t FBegin = 0;  // first byte not delivered
-    size_t FEnd = 0;    // end of the bytes read
+    static constexpr size_t kBlock = 1 << 16;
+    TMFile& FFile;
+    std::vector<char> FBuffer;
+    bool FUnendedLastLine;
+    size_t FBegin = 0;  // the unread bytes: FBegin .. FEnd
+    size_t FEnd = 0;
+    size_t FScan = 0;  // no line end before this
     bool FEof = false;
 };

@@ -1,5 +1,6 @@
 #include "platform/NumberTools.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +24,49 @@ int ClampDecimals(int decimals) { return decimals < -30 ? -30 : decimals > 30 ? 
 }  // namespace
 
 long double RoundHalfAway(long double value) { return std::round(value); }
+
+void AppendWhole(AnsiString& out, long double value) {
+    char text[24];
+    char* end = text;
+    // Most amounts are doubles, whole and well inside 2^53: that case in double arithmetic,
+    // which the processor does far faster than extended.
+    const double asDouble = static_cast<double>(value);
+    if (static_cast<long double>(asDouble) == value && std::fabs(asDouble) < 9007199254740992.0) {
+        const double magnitude = std::fabs(asDouble);
+        unsigned long long whole = static_cast<unsigned long long>(magnitude);
+        const double fraction = magnitude - static_cast<double>(whole);
+        if (fraction > 0.5 || (fraction == 0.5 && (whole & 1) != 0)) ++whole;
+        if (std::signbit(asDouble)) *end++ = '-';
+        end = std::to_chars(end, text + sizeof text, whole).ptr;
+        out.append(text, static_cast<size_t>(end - text));
+        return;
+    }
+    const long double magnitude = std::fabs(value);
+    // From 2^63 on every value is whole and too wide for 64 bits; these, the infinities and
+    // NaN are rare enough to leave to printf.
+    if (!(magnitude < 9223372036854775808.0L)) {
+        out += Format("%.0Lf", value);
+        return;
+    }
+    unsigned long long whole = static_cast<unsigned long long>(magnitude);
+    // Exact: the whole part of a long double takes no more bits than the value has.
+    const long double fraction = magnitude - static_cast<long double>(whole);
+    if (fraction > 0.5L || (fraction == 0.5L && (whole & 1) != 0)) ++whole;
+    if (std::signbit(value)) *end++ = '-';
+    end = std::to_chars(end, text + sizeof text, whole).ptr;
+    out.append(text, static_cast<size_t>(end - text));
+}
+
+AnsiString WholeText(long double value) {
+    AnsiString text;
+    AppendWhole(text, value);
+    return text;
+}
+
+void AppendInt(AnsiString& out, long long value) {
+    char text[24];
+    out.append(text, static_cast<size_t>(std::to_chars(text, text + sizeof text, value).ptr - text));
+}
 
 bool TxfTools::FromString(const AnsiString& source, int decimals, bool strict) {
     FValue = 0;

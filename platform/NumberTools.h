@@ -29,3 +29,11 @@ private:
 
 // Round half away from zero to a whole number.
 long double RoundHalfAway(long double value);
+
+// Appends the text printf writes for "%.0Lf": the value rounded to the nearest whole number,
+// a tie to the even one (0.5 gives 0, 1.5 and 2.5 give 2), with a "-" for every negative
+// value, also those that round to 0 ("-0").
+void AppendWhole(AnsiString& out, long double value);
+AnsiString WholeText(long double value);
+// Appends the decimal text of value ("%d", "%lld").
+void AppendInt(AnsiString& out, long long value);

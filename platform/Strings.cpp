@@ -114,7 +114,7 @@ AnsiString IntToStr(long long value) {
     return AnsiString(buffer, result.ptr);
 }
 
-bool TryStrToInt64(const AnsiString& text, long long& value) {
+bool TryStrToInt64(std::string_view text, long long& value) {
     const char* first = text.data();
     const char* last = first + text.size();
     // from_chars takes a minus sign but no plus.
@@ -129,57 +129,67 @@ bool TryStrToInt64(const AnsiString& text, long long& value) {
     return true;
 }
 
-bool TryStrToInt(const AnsiString& text, int& value) {
+bool TryStrToInt(std::string_view text, int& value) {
     long long wide = 0;
     if (!TryStrToInt64(text, wide) || wide < INT_MIN || wide > INT_MAX) return false;
     value = static_cast<int>(wide);
     return true;
 }
 
-static void RaiseNotInteger(const AnsiString& text) {
-    throw EConvertError("'" + text + "' is not a valid integer value");
+static void RaiseNotInteger(std::string_view text) {
+    throw EConvertError("'" + AnsiString(text) + "' is not a valid integer value");
 }
 
-int StrToInt(const AnsiString& text) {
+int StrToInt(std::string_view text) {
     int value = 0;
     if (!TryStrToInt(text, value)) RaiseNotInteger(text);
     return value;
 }
 
-long long StrToInt64(const AnsiString& text) {
+long long StrToInt64(std::string_view text) {
     long long value = 0;
     if (!TryStrToInt64(text, value)) RaiseNotInteger(text);
     return value;
 }
 
-int StrToIntDef(const AnsiString& text, int def) {
+int StrToIntDef(std::string_view text, int def) {
     int value = 0;
     return TryStrToInt(text, value) ? value : def;
 }
 
 static bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
-int CAtoi(const AnsiString& text) {
-    const char* p = text.c_str();
-    const char* end = p + std::strlen(p);
-    while (IsCSpace(*p)) ++p;
-    if (*p == '+') {
+// The text up to its first NUL, where the C library stops reading.
+static std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+int CAtoi(std::string_view source) {
+    const std::string_view text = UpToNul(source);
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end && IsCSpace(*p)) ++p;
+    if (p < end && *p == '+') {
         ++p;
-        if (*p == '-') return 0;  // from_chars would take the minus
+        if (p < end && *p == '-') return 0;  // from_chars would take the minus
     }
     long long value = 0;  // stays 0 when there is no number
     if (std::from_chars(p, end, value).ec == std::errc::result_out_of_range) return *p == '-' ? INT_MIN : INT_MAX;
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-double CAtof(const AnsiString& text) {
+double CAtof(std::string_view source) {
     // Independent of the process locale: the point is always ".".
-    const char* p = text.c_str();
-    const char* end = p + std::strlen(p);
+    const std::string_view text = UpToNul(source);
+    const char* p = text.data();
+    const char* end = p + text.size();
     while (p < end && IsCSpace(*p)) ++p;
     bool negative = false;
     if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
     if (p < end && (*p == '+' || *p == '-')) return 0;  // no second sign
+    // Whole numbers of up to 15 digits, the usual amounts, are exact as doubles: read directly.
+    unsigned long long whole = 0;
+    const char* q = p;
+    while (q < end && q - p < 16 && *q >= '0' && *q <= '9') whole = whole * 10 + static_cast<unsigned>(*q++ - '0');
+    if (q == end && q > p && q - p <= 15) return negative ? -static_cast<double>(whole) : static_cast<double>(whole);
     double value = 0;
     auto result = std::from_chars(p, end, value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using AnsiString = std::string;
@@ -42,20 +43,21 @@ bool EndsWith(const AnsiString& text, const AnsiString& suffix);
 AnsiString IntToStr(long long value);
 
 // Strict decimal integer: optional sign and digits only, no blanks; fits in int.
-bool TryStrToInt(const AnsiString& text, int& value);
+bool TryStrToInt(std::string_view text, int& value);
 // Strict conversion; raises EConvertError ("'x' is not a valid integer value").
-int StrToInt(const AnsiString& text);
-int StrToIntDef(const AnsiString& text, int def);
+int StrToInt(std::string_view text);
+int StrToIntDef(std::string_view text, int def);
 // The same for 64-bit values.
-bool TryStrToInt64(const AnsiString& text, long long& value);
-long long StrToInt64(const AnsiString& text);
+bool TryStrToInt64(std::string_view text, long long& value);
+long long StrToInt64(std::string_view text);
 // Strict decimal number: optional sign, digits with an optional "." and decimals, optional
 // exponent; no blanks. StrToFloat raises EConvertError ("'x' is not a valid floating point value").
 bool TryStrToFloat(const AnsiString& text, long double& value);
 long double StrToFloat(const AnsiString& text);
-// The C library's atoi and strtod (leading number, "." as decimal point, else 0).
-int CAtoi(const AnsiString& text);
-double CAtof(const AnsiString& text);
+// The C library's atoi and strtod (leading number, "." as decimal point, else 0); like them
+// they stop at a NUL byte.
+int CAtoi(std::string_view text);
+double CAtof(std::string_view text);
 
 // Byte-wise comparison (bytes as unsigned) used wherever records are sorted and searched by
 // code: -1, 0 or 1.

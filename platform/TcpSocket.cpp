@@ -28,14 +28,22 @@ int TWinSocketStream::Write(const char* buffer, int count) {
     if (count <= 0) return 0;
     if (!FSocket.GetActive()) throw ELineError(lfNotOpen, "", "");
     TcpOs::SendAll(FSocket.Handle(), buffer, count, FTimeOut);
+    FAnswerDue = true;
     return count;
 }
 
 bool TWinSocketStream::Fill(unsigned timeoutMs) {
     if (FBufPos < FBufLen) return true;
     if (FPeerClosed || !FSocket.GetActive()) return false;
-    if (!TcpOs::WaitReadable(FSocket.Handle(), timeoutMs)) return false;
-    int n = TcpOs::Receive(FSocket.Handle(), FBuffer.data(), static_cast<int>(FBuffer.size()));
+    // One wait at most, then a receive. What has come already is taken without a wait, but
+    // the peer's answer to bytes just sent is hardly ever there yet: then the wait comes first.
+    int n = -1;
+    if (!FAnswerDue) n = TcpOs::Receive(FSocket.Handle(), FBuffer.data(), static_cast<int>(FBuffer.size()));
+    FAnswerDue = false;
+    if (n < 0) {
+        if (!TcpOs::WaitReadable(FSocket.Handle(), timeoutMs)) return false;
+        n = TcpOs::Receive(FSocket.Handle(), FBuffer.data(), static_cast<int>(FBuffer.size()));
+    }
     if (n < 0) return false;  // nothing after all
     if (n == 0) {
         FPeerClosed = true;

@@ -54,7 +54,7 @@ public:
     // Waits up to the stream time-out for data and returns up to count bytes; 0 when nothing
     // came in time or the peer closed the connection.
     int Read(char* buffer, int count);
-    // The same within timeoutMs instead of the stream time-out (0 only looks).
+    // The same with its own time-out (0: only what has arrived).
     int Read(char* buffer, int count, unsigned timeoutMs);
     // True when data is waiting (or the peer closed, so a Read returns at once) within
     // timeoutMs; 0 only looks.
@@ -68,6 +68,7 @@ private:
     size_t FBufPos = 0;
     size_t FBufLen = 0;
     bool FPeerClosed = false;
+    bool FAnswerDue = false;  // bytes were sent since the last receive
 };
 
 // The socket layer of the operating system (platform/posix, platform/win32). Failures raise

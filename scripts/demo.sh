@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The main job, end to end: build velkora, start the register simulator on loopback with a
 # demo register, run the connection test through the command-line host, export the sample
-# shop's goods (sim/demo-kasa.exp) to it and show the summary, let the register sell two days
-# and import them, stop the simulator.
+# shop's goods (sim/demo-kasa.exp) to it and show the summary, read the goods back into the
+# host, let the register sell two days and import them, stop the simulator.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -47,6 +47,12 @@ echo "Goods export of the sample shop (sim/demo-kasa.exp, $(grep -c '^PLU;' "$ro
 cp "$root/sim/demo-kasa.exp" "$work/exchange/kasa.exp"
 "$host" --exchange "$work/exchange" --device-number 1 run export || status=$?
 echo "Communication log: $(ls -1 "$work"/exchange/log/*.TXT | tail -n1)"
+
+# The goods read back from the register into the host's goods file (the last lines only).
+echo
+echo "Goods read back from the register (extra 2):"
+rm -f "$work/exchange/velkora-host.goods"
+"$host" --exchange "$work/exchange" --device-number 1 run extra 2 | tail -n 8 || status=$?
 
 # The register sells two days (receipts, counters, reports, orders) and the host imports them:
 # the receipts per sales date with their totals, the cash report, the orders as EDI documents.

@@ -29,10 +29,20 @@ enum : int {
 struct TField {
     size_t at, width;
 };
-const TField fAction{5, 1}, fCode{6, 18}, fNumber{24, 5}, fPrice{69, 10}, fVat{79, 1}, fPrecision{80, 1}, fFlags{81, 4},
-    fDepartment{85, 2}, fHalo{87, 2}, fTandem{89, 18}, fUnit{107, 2}, fKey{129, 3};
+const TField fAction{5, 1}, fCode{6, 18}, fNumber{24, 5}, fName{29, 40}, fPrice{69, 10}, fVat{79, 1}, fPrecision{80, 1},
+    fFlags{81, 4}, fDepartment{85, 2}, fHalo{87, 2}, fTandem{89, 18}, fUnit{107, 2}, fKey{129, 3};
+
+const TField fUnitName{7, 10};
 
 AnsiString Field(const AnsiString& record, TField f) { return record.substr(f.at, f.width); }
+
+// A register keeps a text up to its end mark: read back, the rest of the field is blank.
+AnsiString AsKept(AnsiString record, TField text) {
+    const size_t end = std::min(record.size(), text.at + text.width);
+    const size_t mark = record.find('\xFF', text.at);
+    if (mark < end) std::fill(record.begin() + static_cast<long>(mark), record.begin() + static_cast<long>(end), ' ');
+    return record;
+}
 
 bool Digits(const AnsiString& text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -95,9 +105,10 @@ std::vector<TSimRecord> TNovitusRegister::Serve(const AnsiString& id, long beg, 
     } else if (id == "2") {
         add(0, Format("D2%10lu", euro));
     } else if (id == "I#01") {
-        for (const auto& [slot, record] : units) add(slot, record);
+        for (const auto& [slot, record] : units) add(slot, AsKept(record, fUnitName));
     } else if (id == "I#00") {
-        for (const AnsiString& record : GoodsRecords()) add(StrToIntDef(Trim(Field(record, fNumber)), 0), record);
+        for (const AnsiString& record : GoodsRecords())
+            add(StrToIntDef(Trim(Field(record, fNumber)), 0), AsKept(record, fName));
     } else {
         return TRegisterState::Serve(id, beg, end);
     }

@@ -1,11 +1,12 @@
 #pragma once
 // A register that checks what it is sent, the way a real one answers: its VAT table (file
 // "0"), euro rate ("2", read and written), units of measure ("I#01", slots 0 to 14), goods
-// ("I#00", kept by code and served back with the register's goods number) and sales totals
-// per goods, which the totals reset ("i" from 1) clears. A goods record of the wrong form, an
-// unknown VAT letter or unit, a full goods base, deleting goods it does not hold and a
-// goods-list reset ("i" from 6) while totals are not zero are refused with the register's
-// error code. Further keywords of the register file:
+// ("I#00", kept by code and served back with the register's goods number; names, like unit
+// names, are kept up to their end mark) and sales totals per goods, which the totals reset
+// ("i" from 1) clears. A goods record of the wrong form, an unknown VAT letter or unit, a
+// full goods base, deleting goods it does not hold and a goods-list reset ("i" from 6) while
+// totals are not zero are refused with the register's error code. Further keywords of the
+// register file:
 //
 //     vat <A> ... <G>        the VAT table: a rate in hundredths of a percent, FFFF for the
 //                            exempt slot, "-" for a slot not programmed

@@ -12,6 +12,7 @@
 #include "host/BackOffice.h"
 #include "host/DriverHost.h"
 #include "host/ExportReport.h"
+#include "host/GoodsBook.h"
 #include "host/MessageView.h"
 #include "host/ParamStore.h"
 #include "host/SalesReport.h"
@@ -53,7 +54,8 @@ void Usage() {
         "  --version                  print the version and stop\n"
         "\n"
         "Every file the driver hands over is kept in EXCHANGE/loaded, numbered; the counters\n"
-        "a sales import file carries become stored parameters.\n"
+        "a sales import file carries become stored parameters. The goods that extra 2 reads\n"
+        "back from the register are kept in EXCHANGE/velkora-host.goods.\n"
         "The exit status is 0 when the operation reported no error, 1 when it did,\n"
         "2 for a usage or loading problem.");
 }
@@ -186,6 +188,28 @@ void KeepDriverValues(const TDriverHost& host, const std::map<AnsiString, AnsiSt
     if (changed) store.Save();
 }
 
+long long FileSize(const AnsiString& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(NativePath(path), error);
+    return error ? -1 : static_cast<long long>(size);
+}
+
+// Where the goods read back from the register went: the raw list (extra 0), or the host's
+// goods file and the driver's import log (extra 2).
+void ReportReadBack(TDriverHost& host, TGoodsBook& book, int parameter, long long logSizeBefore) {
+    if (parameter == 0) {
+        const AnsiString path = host.exchangeDirectory + "inplu.exp";
+        if (Os().FileExists(path))
+            std::printf("Lista towarów kasy: %d -> %s\n", static_cast<int>(SplitLines(ReadText(path)).size()),
+                        path.c_str());
+        return;
+    }
+    book.Save();
+    std::printf("Kartoteka towarów hosta: %d -> %s\n", static_cast<int>(book.goods.size()), book.Path().c_str());
+    const AnsiString log = host.exchangeDirectory + "import.log";
+    if (FileSize(log) != logSizeBefore) std::printf("Log importu: %s\n", log.c_str());
+}
+
 int Run(TDriverHost& host, TParamStore& store, TBackOffice& office, int code, int parameter) {
     TMessageView view(stdout, StdoutIsTerminal());
     bool error = false;
@@ -207,11 +231,22 @@ int Run(TDriverHost& host, TParamStore& store, TBackOffice& office, int code, in
             return false;
         }
     };
+    // Goods read back from the register are answered from the host's goods file.
+    const bool readBack = code == -8 && (parameter == 0 || parameter == 2);
+    TGoodsBook book(host.exchangeDirectory + "velkora-host.goods");
+    if (readBack) book.Load();
+    host.onAddGoods = [&](const THostGoods& g) {
+        const int answer = book.Take(g);
+        view.Show({0, "Host: " + Trim(g.code) + " \"" + g.name + "\": " + TGoodsBook::AnswerText(answer)}, false);
+        return answer;
+    };
+    const long long logSizeBefore = FileSize(host.exchangeDirectory + "import.log");
     const AnsiString ediFolder = IncludeTrailingPathDelimiter(host.params["NovitusECREdiFolder"]);
     const std::set<AnsiString> ediBefore = FilesIn(ediFolder);
     const auto before = host.params;
     const auto result = host.Operation(code, parameter);
     view.Finish();
+    if (readBack) ReportReadBack(host, book, parameter, logSizeBefore);
     if (report) std::fputs(report->Summary().c_str(), stdout);
     KeepDriverValues(host, before, store);
     if (result.result != 0) std::printf("(wynik operacji: %d)\n", result.result);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "platform/LineError.h"
@@ -111,6 +112,7 @@ public:
     }
 
     void Close() override {
+        FInPos = FInLen = 0;
         if (FFd >= 0) {
             ::close(FFd);
             FFd = -1;
@@ -126,6 +128,7 @@ public:
             static_cast<unsigned long long>(FTimeouts.writeTotalMultiplier) * count + FTimeouts.writeTotalConstant;
         int done = posix::WriteAll(FFd, data, count, total > 0 ? TDeadline(total) : TDeadline::Never(), false);
         if (done < 0) Fail(lfPortWrite, errno);
+        FAnswerDue = true;
         return done;
     }
 
@@ -138,6 +141,12 @@ public:
     int Read(char* buffer, int count) override {
         CheckOpen();
         if (count <= 0) return 0;
+        // Bytes already taken from the line answer at once: no time-out can run out on them.
+        if (FInLen - FInPos >= static_cast<size_t>(count)) {
+            std::memcpy(buffer, FIn + FInPos, static_cast<size_t>(count));
+            FInPos += static_cast<size_t>(count);
+            return count;
+        }
         const TSerialTimeouts t = FTimeouts;
         bool immediate = t.readInterval == kMaxDword && t.readTotalMultiplier == 0 && t.readTotalConstant == 0;
         bool firstByte = t.readInterval == kMaxDword && t.readTotalMultiplier == kMaxDword && t.readTotalConstant > 0 &&
@@ -157,11 +166,25 @@ public:
         TDeadline gap = TDeadline::Never();
         int got = 0;
         while (got < count) {
-            ssize_t n = ::read(FFd, buffer + got, static_cast<size_t>(count - got));
-            if (n > 0) {
+            // Bytes taken from the line before come first; the line gives all it holds at once.
+            if (FInPos < FInLen) {
+                const size_t n = std::min(static_cast<size_t>(count - got), FInLen - FInPos);
+                std::memcpy(buffer + got, FIn + FInPos, n);
+                FInPos += n;
                 got += static_cast<int>(n);
                 if (intervalLimited) gap = TDeadline(t.readInterval);
                 if (firstByte) break;
+                continue;
+            }
+            // The answer to bytes just sent is hardly ever there yet: the wait comes first.
+            if (FAnswerDue && !immediate) {
+                FAnswerDue = false;
+                if (posix::WaitFor(FFd, POLLIN, Sooner(whole, gap)) < 0) Fail(lfPortRead, errno);
+            }
+            ssize_t n = ::read(FFd, FIn, sizeof FIn);
+            if (n > 0) {
+                FInPos = 0;
+                FInLen = static_cast<size_t>(n);
                 continue;
             }
             if (n < 0 && errno == EINTR) continue;
@@ -187,12 +210,13 @@ public:
     int InCount() override {
         CheckOpen();
         int n = 0;
-        if (::ioctl(FFd, FIONREAD, &n) != 0) return 0;
-        return n;
+        if (::ioctl(FFd, FIONREAD, &n) != 0) n = 0;
+        return n + static_cast<int>(FInLen - FInPos);
     }
 
     void PurgeInput() override {
         CheckOpen();
+        FInPos = FInLen = 0;
         ::tcflush(FFd, TCIFLUSH);
     }
 
@@ -222,6 +246,11 @@ private:
     AnsiString FName;
     int FFd = -1;
     TSerialTimeouts FTimeouts;
+    // Received bytes not yet read: FInPos .. FInLen.
+    char FIn[4096];
+    size_t FInPos = 0;
+    size_t FInLen = 0;
+    bool FAnswerDue = false;  // bytes were written since the last read from the line
 };
 
 }  // namespace

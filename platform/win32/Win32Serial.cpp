@@ -1,6 +1,8 @@
 // The serial line on Windows: the communications API with the port's own time-outs.
 #include <windows.h>
 
+#include <cstring>
+
 #include "platform/LineError.h"
 #include "platform/SerialPort.h"
 #include "platform/win32/Win32Api.h"
@@ -86,6 +88,7 @@ public:
     }
 
     void Close() override {
+        FInPos = FInLen = 0;
         if (FHandle != INVALID_HANDLE_VALUE) {
             CloseHandle(FHandle);
             FHandle = INVALID_HANDLE_VALUE;
@@ -111,29 +114,31 @@ public:
         return static_cast<int>(written);
     }
 
+    // Bytes taken from the port before come first; what the port holds comes in one call,
+    // and only a read that must wait goes by the port's time-outs.
     int Read(char* buffer, int count) override {
         CheckOpen();
         if (count <= 0) return 0;
-        DWORD got = 0;
-        if (!ReadFile(FHandle, buffer, static_cast<DWORD>(count), &got, nullptr)) {
-            const DWORD code = GetLastError();
-            DWORD errors = 0;
-            ClearCommError(FHandle, &errors, nullptr);
-            throw ELineError(lfPortRead, FName, win32::Reason(code));
+        int got = Take(buffer, count);
+        if (got == count) return got;
+        const int waiting = Queued();
+        if (waiting > 0) {
+            FInPos = 0;
+            FInLen = ReadPort(FIn, waiting < static_cast<int>(sizeof FIn) ? waiting : static_cast<int>(sizeof FIn));
+            got += Take(buffer + got, count - got);
+            if (got == count) return got;
         }
-        return static_cast<int>(got);
+        return got + static_cast<int>(ReadPort(buffer + got, count - got));
     }
 
     int InCount() override {
         CheckOpen();
-        DWORD errors = 0;
-        COMSTAT stat{};
-        if (!ClearCommError(FHandle, &errors, &stat)) return 0;
-        return static_cast<int>(stat.cbInQue);
+        return Queued() + static_cast<int>(FInLen - FInPos);
     }
 
     void PurgeInput() override {
         CheckOpen();
+        FInPos = FInLen = 0;
         PurgeComm(FHandle, PURGE_RXCLEAR | PURGE_RXABORT);
     }
 
@@ -159,8 +164,41 @@ private:
         if (FHandle == INVALID_HANDLE_VALUE) throw ELineError(lfNotOpen, FName, "");
     }
 
+    // Bytes the port has received and holds.
+    int Queued() {
+        DWORD errors = 0;
+        COMSTAT stat{};
+        if (!ClearCommError(FHandle, &errors, &stat)) return 0;
+        return static_cast<int>(stat.cbInQue);
+    }
+
+    // One read of the port, by its time-outs.
+    size_t ReadPort(char* buffer, int count) {
+        DWORD got = 0;
+        if (!ReadFile(FHandle, buffer, static_cast<DWORD>(count), &got, nullptr)) {
+            const DWORD code = GetLastError();
+            DWORD errors = 0;
+            ClearCommError(FHandle, &errors, nullptr);
+            throw ELineError(lfPortRead, FName, win32::Reason(code));
+        }
+        return got;
+    }
+
+    // Up to count bytes of those taken from the port before.
+    int Take(char* buffer, int count) {
+        const size_t left = FInLen - FInPos;
+        const size_t n = static_cast<size_t>(count) < left ? static_cast<size_t>(count) : left;
+        if (n > 0) std::memcpy(buffer, FIn + FInPos, n);
+        FInPos += n;
+        return static_cast<int>(n);
+    }
+
     AnsiString FName;
     HANDLE FHandle = INVALID_HANDLE_VALUE;
+    // Received bytes not yet read: FInPos .. FInLen.
+    char FIn[4096];
+    size_t FInPos = 0;
+    size_t FInLen = 0;
 };
 
 }  // namespace

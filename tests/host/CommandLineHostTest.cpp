@@ -107,6 +107,40 @@ TEST(CommandLineHost, GoodsImportWindowPrintsTheChoicesItLeaves) {
         << out;
     EXPECT_EQ(RunHost(tmp, "window 3", &out), 1);
 }
+
+TEST(CommandLineHost, ReadsTheGoodsBackAndAnswersFromItsOwnGoodsFile) {
+    TempDir tmp;
+    const AnsiString sample = AnsiString(VELKORA_TEST_DATA) + "/../../sim/";
+    auto state = std::make_shared<TNovitusRegister>();
+    state->LoadFile(sample + "demo-register.txt");
+    TRegisterSim sim(state);
+    TSimTcpServer server(sim, 0);
+    server.Start();
+    for (const AnsiString& setting : {AnsiString("NovitusECRPort TCP/IP"), AnsiString("NovitusECRIpAddress 127.0.0.1"),
+                                      "NovitusECRIpPort " + IntToStr(server.Port())})
+        ASSERT_EQ(RunHost(tmp, "set " + setting), 0);
+    std::filesystem::create_directories(tmp.Path() / "ex");
+    WriteAll(tmp.File("ex/kasa.exp"), ReadAll(sample + "demo-kasa.exp"));
+    AnsiString out;
+    ASSERT_EQ(RunHost(tmp, "--exchange ex export", &out), 0) << out;
+    // The goods file lasts between runs: the second import finds the goods of the first.
+    const struct {
+        const char *overwrite, *answer;
+    } runs[] = {{"FALSE", u8"dodany"}, {"TRUE", u8"zaktualizowany"}, {"FALSE", u8"pominięty (jest już w kartotece)"}};
+    for (const auto& r : runs) {
+        ASSERT_EQ(RunHost(tmp, AnsiString("set NovitusECRImportOverWrite ") + r.overwrite), 0);
+        EXPECT_EQ(RunHost(tmp, "--exchange ex run extra 2", &out), 0) << out;
+        EXPECT_NE(out.find(AnsiString("Host: 5901234010078 \"Butelka zwrotna 0,5 l\": ") + r.answer + "\n"),
+                  AnsiString::npos)
+            << out;
+        EXPECT_NE(out.find(u8"Kartoteka towarów hosta: 275 -> ex/velkora-host.goods\nLog importu: ex/import.log\n"),
+                  AnsiString::npos)
+            << out;
+    }
+    EXPECT_EQ(RunHost(tmp, "--exchange ex run extra 0", &out), 0) << out;
+    EXPECT_NE(out.find(u8"Lista towarów kasy: 275 -> ex/inplu.exp\n"), AnsiString::npos) << out;
+    server.Stop();
+}
 #endif
 
 }  // namespace

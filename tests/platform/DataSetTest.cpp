@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+
 #include "platform/DataSet.h"
 #include "platform/DateTools.h"
 #include "platform/Exceptions.h"
@@ -314,4 +317,57 @@ TEST(DataSet, HundredThousandWideRecords) {
     data.SetPosition(99999);
     EXPECT_EQ(fields[0]->GetAsString(), "K99999");
     EXPECT_EQ(fields[2]->GetAsString(), "24999.75");
+}
+
+// Each record keeps its values in one block, as short as they allow: a value that needs more
+// or fewer bytes than before must not disturb the fields after it, nor other records.
+TEST(DataSet, ValuesOfEveryLengthStayExact) {
+    TMDataSet data;
+    TMField* code = data.Fields().Add("Kod", mftString);
+    TMField* count = data.Fields().Add("Ilosc", mftInteger);
+    TMField* price = data.Fields().Add("Cena", mftExtended);
+    TMField* last = data.Fields().Add("Ostatni", mftString);
+    data.Open();
+    const struct {
+        const char* text;
+        long long integer;
+        long double number;
+    } rows[] = {
+        {"", 0, 0.0L},
+        {"x", -1, -0.0L},
+        {"a rather long text of more than a few bytes", LLONG_MIN, 0.1L},
+        {"12", LLONG_MAX, 0.1},
+        {"\xff\x01", 127, 1e300L},
+        {"ąę", 128, -4611686018427387904.0L},
+        {"k", -300000, 9223372036854775808.0L},
+        {"", 1, HUGE_VALL},
+        {"z", 16383, -123456789.5L},
+    };
+    const size_t n = sizeof rows / sizeof rows[0];
+    // Written twice over, the second time in the opposite order of records.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (size_t k = 0; k < n; ++k) {
+            if (pass == 0) data.Append();
+            data.SetPosition(static_cast<int>(k));
+            const auto& row = rows[pass == 0 ? k : n - 1 - k];
+            code->SetAsString(row.text);
+            count->SetAsInteger(row.integer);
+            price->SetAsExtended(row.number);
+            last->SetAsString(IntToStr(static_cast<long long>(k)));
+        }
+    }
+    for (size_t k = 0; k < n; ++k) {
+        data.SetPosition(static_cast<int>(k));
+        const auto& row = rows[n - 1 - k];
+        EXPECT_EQ(code->GetAsString(), row.text);
+        EXPECT_EQ(count->GetAsInteger(), row.integer);
+        EXPECT_EQ(price->GetAsExtended(), row.number);
+        EXPECT_EQ(std::signbit(price->GetAsExtended()), std::signbit(row.number));
+        EXPECT_EQ(last->GetAsString(), IntToStr(static_cast<long long>(k)));
+    }
+    data.SetPosition(2);
+    price->SetAsExtended(NAN);
+    data.SetPosition(0);
+    data.SetPosition(2);
+    EXPECT_TRUE(std::isnan(price->GetAsExtended()));
 }

@@ -270,6 +270,22 @@ TEST_F(FileTest, ReadStringsFromAMissingFileRaises) {
     EXPECT_THROW(TMFile::ReadStringsFromFile(dir / "missing.txt", list), EMException);
 }
 
+// The lines are read in blocks of 64 KiB: a CR LF split between the first two blocks, a CR
+// without LF at the end of the first, a line longer than a block, a CR as the very last byte.
+TEST_F(FileTest, ReadStringsAcrossReadBlocks) {
+    for (int shift = -2; shift <= 2; ++shift) {
+        const std::vector<AnsiString> lines = {AnsiString(static_cast<size_t>(65534 + shift), 'x') + "\r", "a\rb", "",
+                                               AnsiString(200000, 'y'), "z\r"};
+        AnsiString content;
+        for (const AnsiString& line : lines) content += line + "\r\n";
+        content.resize(content.size() - 2);
+        WriteBytes(dir / "blocks.txt", content);
+        std::vector<AnsiString> list;
+        TMFile::ReadStringsFromFile(dir / "blocks.txt", list);
+        EXPECT_EQ(list, lines) << shift;
+    }
+}
+
 TEST_F(FileTest, ReadStringsFromALargeFile) {
     AnsiString content;
     for (int i = 0; i < 100000; ++i) content += "PLU;" + std::to_string(i) + ";Towar nr " + std::to_string(i) + "\r\n";

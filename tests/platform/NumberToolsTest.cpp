@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <climits>
 #include <cmath>
+#include <random>
+#include <vector>
 
 #include "platform/NumberTools.h"
 
@@ -96,4 +100,54 @@ TEST(TxfRead, ReadsDecimalTextExactly) {
     EXPECT_EQ(number.Value(), 19.99L);
     EXPECT_TRUE(number.FromString("123456789012345678901234567890", 10, true));
     EXPECT_NEAR(static_cast<double>(number.Value()), 1.2345678901234568e29, 1e15);
+}
+
+// The whole-number text must be printf's "%.0Lf" byte for byte: amounts of the sales import
+// file were written with it. Ties, halves just off the tie, signs, zeros of both signs,
+// the edges of 64 bits and beyond, over random and systematic values.
+TEST(WholeText, SameBytesAsPrintf) {
+    std::vector<long double> values = {0.0L,
+                                       -0.0L,
+                                       0.5L,
+                                       -0.5L,
+                                       1.5L,
+                                       2.5L,
+                                       -2.5L,
+                                       0.49999999999999999L,
+                                       9223372036854775807.0L,
+                                       9223372036854775807.5L,
+                                       9223372036854775808.0L,
+                                       -9223372036854775808.0L,
+                                       18446744073709551615.0L,
+                                       1e30L,
+                                       -1e300L,
+                                       HUGE_VALL,
+                                       -HUGE_VALL,
+                                       NAN,
+                                       LDBL_MAX,
+                                       LDBL_MIN,
+                                       -LDBL_TRUE_MIN};
+    for (long long k = -2000; k <= 2000; ++k) {
+        const long double half = k + 0.5L;
+        for (long double v : {static_cast<long double>(k), half, std::nextafter(half, -HUGE_VALL),
+                              std::nextafter(half, HUGE_VALL), k / 7.0L, k * 0.001L})
+            values.push_back(v);
+    }
+    std::mt19937_64 random(2024);
+    for (int i = 0; i < 200000; ++i) {
+        const long double mantissa = static_cast<long double>(random()) / 18446744073709551616.0L;
+        const long double v = std::ldexp(mantissa, static_cast<int>(random() % 80) - 8);
+        values.push_back(random() % 2 ? v : -v);
+        values.push_back(std::round(v * 2) / 2);  // a tie, or whole
+    }
+    for (long double v : values) ASSERT_EQ(WholeText(v), Format("%.0Lf", v)) << static_cast<double>(v);
+}
+
+TEST(AppendInt, SameBytesAsPrintf) {
+    AnsiString text;
+    for (long long v : {0LL, 7LL, -7LL, 2147483647LL, -2147483648LL, LLONG_MAX, LLONG_MIN}) {
+        text.clear();
+        AppendInt(text, v);
+        EXPECT_EQ(text, Format("%lld", v));
+    }
 }
