@@ -125,22 +125,22 @@ void TGoodsImport::ImportPlu() {
 std::vector<AnsiString> TGoodsImport::ReadRecords(const char* id, long beg, long end) {
     TQxNovitusECRAction& a = ksaction;
     std::vector<AnsiString> records;
-    int counter = 0;
     try {
         a.BeginRead(id, rm_notresetting, beg, end);
+        // No call into the host until the register has ended the list: it gives up about two
+        // seconds after a packet the driver has not acknowledged, and a slow host (progress,
+        // abort poll) would make that pass for the end of the list.
         for (;;) {
             bool eot = false;
             AnsiString packet = a.ReadPacketNext(eot);
             if (eot) break;
-            if (!packet.empty()) {
-                if (records.size() == kMaxRecords)
-                    throw Exception(Txt("ReadRecords", "Kasanie", u8"Kasa nie kończy przesyłania listy (pakiet: ") +
-                                    id + ")");
-                records.push_back(std::move(packet));
-                a.Progress(counter);
-            }
-            a.ThrowPrzerwac();
+            if (packet.empty()) continue;
+            if (records.size() == kMaxRecords)
+                throw Exception(Txt("ReadRecords", "Kasanie", u8"Kasa nie kończy przesyłania listy (pakiet: ") + id +
+                                ")");
+            records.push_back(std::move(packet));
         }
+        a.ThrowPrzerwac();
     } catch (...) {
         // The line is given up before the error goes on.
         Quietly([&] { a.ResetCommunication(); });

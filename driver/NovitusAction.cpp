@@ -109,9 +109,14 @@ void TQxNovitusECRAction::ReadParams() {
         cfgMedium = md_rs232;
     cfgUseLog = ParamAsInt("NovitusECRDedbug") != 0;
     {
-        // Seconds to milliseconds, kept within the range of the field.
+        // Seconds to milliseconds, kept within the range of the field. A busy register asks
+        // the driver to wait (WACK) only about 2 s after the driver's last byte: a shorter
+        // wait would give up on a register that is about to ask for more time.
+        constexpr long long kShortestWaitMs = 2500;
         const long long ms = static_cast<long long>(ParamAsInt("NovitusECRIpTimeout")) * 1000;
-        cfgIpTimeoutMs = static_cast<int>(ms < 0 ? 0 : ms > 2000000000LL ? 2000000000LL : ms);
+        cfgIpTimeoutMs = static_cast<int>(ms < kShortestWaitMs ? kShortestWaitMs
+                                          : ms > 2000000000LL  ? 2000000000LL
+                                                               : ms);
     }
     cfgReceiptDetails = ParamAsInt("NovitusECRReceipts");
     cfgCardParseMask = ParamAsString("NovitusECRCardParseMask");

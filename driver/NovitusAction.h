@@ -102,7 +102,10 @@ public:
         return transfers.ReadPacketSingle(id, r, beg, end);
     }
     AnsiString ReadPacketNext(bool& eot) { return link.ReadPacketNext(eot); }
-    void SendPacket(const AnsiString& data) { link.SendPacket(data); }
+    void SendPacket(const AnsiString& data) { transfers.SendPacket(data); }
+    // How long a write transfer may wait for its next record before a new one is opened for
+    // it; below the register's own wait (tests shorten both).
+    void SetMaxWriteIdleMs(unsigned ms) { transfers.maxWriteIdleMs = ms; }
     void ResetCommunication() { link.ResetCommunication(); }
     void ThrowPrzerwac() { link.ThrowPrzerwac(); }
     void ArchiveReceivedPacket(const AnsiString& packet, const AnsiString& fileName) {

@@ -243,6 +243,25 @@ int TEcrChannel::ReadData(char* buf, int len) {
     return got;
 }
 
+void TEcrChannel::ClearStaleInput(unsigned quietMs) {
+    // A bound, so that a line that never stops talking cannot hold the driver here.
+    constexpr size_t kMostStale = 4096;
+    // What an earlier read took off the line with the bytes it wanted comes first.
+    AnsiString stale(FIn + FInPos, static_cast<size_t>(FInLen - FInPos));
+    FInPos = FInLen = 0;
+    char buffer[256];
+    try {
+        for (int n = 0; stale.size() < kMostStale;) {
+            n = Line().TakeArrived(buffer, sizeof buffer, quietMs);
+            if (n <= 0) break;
+            stale.append(buffer, static_cast<size_t>(n));
+        }
+    } catch (...) {
+        RethrowWorded();
+    }
+    if (!stale.empty()) Log("  ", "<- Stale input cleared (" + stale + ")");
+}
+
 void TEcrChannel::Log(const AnsiString& direction, const AnsiString& data) {
     if (!cfg.cfgUseLog) return;
     FTools.DebugIt(direction, LogText(data));

@@ -107,6 +107,10 @@ public:
     // Up to len bytes; the number that arrived before a time-out. The register's EOT is
     // answered with EOT and raises "Kasa zerwała komunikację (EOT)".
     int ReadData(char* buf, int len);
+    // Takes what arrived while nothing was asked (a register's late EOT, its answer to a byte
+    // it did not expect, line noise), and what arrives within quietMs, off the line and logs
+    // it, so that it is not taken for the answer to what is sent next.
+    void ClearStaleInput(unsigned quietMs = 0);
 
     // One line of the communication log (only with cfg.cfgUseLog); control bytes are shown
     // by name.

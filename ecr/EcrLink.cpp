@@ -7,6 +7,7 @@
 #include "ecr/LTools.h"
 #include "platform/Exceptions.h"
 #include "platform/Hex.h"
+#include "platform/Os.h"
 #include "platform/Translation.h"
 
 namespace {
@@ -57,11 +58,16 @@ bool TEcrLink::SendAcknowledged(const AnsiString& frame, int attempts) {
         FChannel.SendData(frame);
         char c = 0;
         int n = FChannel.ReadData(&c, 1);
-        if (n == 1 && c == EcrByte::ACK) return true;
+        if (n == 1 && c == EcrByte::ACK) {
+            FAcknowledgedAt = GetTickCount();
+            return true;
+        }
         if (n == 1 && c == EcrByte::RVI) ThrowOnErrorPacket();
     }
     return false;
 }
+
+uint32_t TEcrLink::MsSinceAcknowledged() const { return GetTickCount() - FAcknowledgedAt; }
 
 void TEcrLink::SendPacket(const AnsiString& data) {
     AnsiString frame = CreatePacket(data);

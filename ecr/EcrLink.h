@@ -2,6 +2,7 @@
 // The register's link protocol over the channel: frames with a 16-bit block check, sending
 // one data packet with acknowledgement and repetition, receiving one packet, the register's
 // error report, and the small recovery steps (line reset, user abort, archiving a packet).
+#include <cstdint>
 #include <functional>
 
 #include "ecr/EcrChannel.h"
@@ -26,6 +27,8 @@ public:
     // fetches the register's error report, which normally raises. False when no send was
     // acknowledged.
     bool SendAcknowledged(const AnsiString& frame, int attempts);
+    // Milliseconds since the register last acknowledged a frame the driver sent.
+    uint32_t MsSinceAcknowledged() const;
     // The next packet of an open read transfer (STX through terminator), or "" with eot true
     // when the register ended the transfer.
     AnsiString ReadPacketNext(bool& eot);
@@ -58,4 +61,5 @@ private:
     // The next byte of a packet being received; a missing one fails as above.
     char NextByte();
     TEcrChannel& FChannel;
+    uint32_t FAcknowledgedAt = 0;  // GetTickCount of the last acknowledgement
 };

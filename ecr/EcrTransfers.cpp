@@ -9,6 +9,8 @@ namespace {
 
 const char* const kContext = "velkora_nvaction";
 const char* const kClass = "TQxNovitusECRAction";
+// How long an answer to a byte the register no longer expected may take to arrive.
+constexpr unsigned kLateAnswerMs = 100;
 
 AnsiString ReadRange(long value) {
     if (value == -1) return AnsiString(18, ' ');
@@ -62,9 +64,9 @@ void TEcrTransfers::Open(TKind kind, const AnsiString& dataType, e_Resetting res
 
     bool granted = false;
     for (int attempt = 0; attempt < 2 && !granted; ++attempt) {
+        ch.ClearStaleInput();
         ch.SendData(AnsiString(1, EcrByte::ENQ));
-        char c = 0;
-        if (ch.ReadData(&c, 1) == 1 && c == EcrByte::ACK)
+        if (AnswerToEnq() == EcrByte::ACK)
             granted = true;
         else
             FLink.ResetCommunication();
@@ -74,6 +76,22 @@ void TEcrTransfers::Open(TKind kind, const AnsiString& dataType, e_Resetting res
     if (!FLink.SendAcknowledged(frame, 2))
         throw Exception(Text("Begin", "Exception", u8"Nie udało się nawiązać połączenia z kasą - pakiet :", 1) +
                         dataType);
+}
+
+char TEcrTransfers::AnswerToEnq() {
+    TEcrChannel& ch = FLink.Channel();
+    // An EOT before the answer is the register giving up an earlier exchange late: it opens
+    // nothing and needs no answer. One is passed over; a second is an answer like any other.
+    for (int late = 0;; ++late) {
+        char c = 0;
+        if (ch.ReadByte(c) == 0) {
+            ch.Log("<-", ch.NoByteText());
+            return 0;
+        }
+        ch.Log("<-", c);
+        if (c != EcrByte::EOT || late > 0) return c;
+        ch.Log("  ", "<- Late EOT passed over");
+    }
 }
 
 void TEcrTransfers::BeginRead(const AnsiString& dataType, e_Resetting resetting, long rangeBeg, long rangeEnd) {
@@ -118,11 +136,24 @@ void TEcrTransfers::BeginWrite(const AnsiString& dataType) {
     TEcrChannel& ch = FLink.Channel();
     try {
         Open(tkWrite, dataType, rm_notresetting, 0, 0);
+        FWriteId = dataType;
         ch.Log("  ", "<- BeginWrite OK");
     } catch (const std::exception& e) {
         ch.Log("  ", Format("<- BeginWrite ERROR! (%s)", e.what()));
         throw;
     }
+}
+
+void TEcrTransfers::SendPacket(const AnsiString& data) {
+    const uint32_t idle = FLink.MsSinceAcknowledged();
+    if (!FWriteId.empty() && idle > maxWriteIdleMs) {
+        FLink.Channel().Log("  ", Format("-> Write transfer idle %u ms: opened anew", static_cast<unsigned>(idle)));
+        FLink.ResetCommunication();
+        // The register may have given the transfer up already and answers the EOT late.
+        FLink.Channel().ClearStaleInput(kLateAnswerMs);
+        BeginWrite(FWriteId);
+    }
+    FLink.SendPacket(data);
 }
 
 AnsiString TEcrTransfers::ReadPacketSingle(const AnsiString& dataType, e_Resetting resetting, long rangeBeg,

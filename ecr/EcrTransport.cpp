@@ -3,9 +3,13 @@
 #include "ecr/EcrChannel.h"
 #include "ecr/ModemPort.h"
 #include "platform/LineError.h"
+#include "platform/Os.h"
 #include "platform/TcpSocket.h"
 
 namespace {
+
+// How often a wait for bytes that may still come looks at the serial port.
+constexpr unsigned kPollMs = 5;
 
 // The serial line; with a telephone number the modem dialogue runs on it first.
 class TSerialTransport : public TEcrTransport {
@@ -73,6 +77,16 @@ public:
         return 1 + FPort->Receive(buffer + 1, count - 1);
     }
 
+    int TakeArrived(char* buffer, int count, unsigned waitMs) override {
+        if (!IsOpen() || count <= 0) return 0;
+        const uint32_t start = GetTickCount();
+        for (;;) {
+            const int n = FPort->Receive(buffer, count);
+            if (n > 0 || GetTickCount() - start >= waitMs) return n;
+            Sleep(kPollMs);
+        }
+    }
+
 private:
     TEcrChannel& FChannel;
     std::unique_ptr<TModemPort> FPort;
@@ -120,6 +134,8 @@ public:
         return FStream->Read(buffer, count, waitMs);
     }
 
+    int TakeArrived(char* buffer, int count, unsigned waitMs) override { return Read(buffer, count, waitMs); }
+
 private:
     TEcrChannel& FChannel;
     std::unique_ptr<TClientSocket> FSocket;
@@ -134,6 +150,7 @@ public:
     bool IsOpen() const override { return false; }
     void Send(const AnsiString&) override {}
     int Read(char*, int, unsigned) override { return 0; }
+    int TakeArrived(char*, int, unsigned) override { return 0; }
 };
 
 }  // namespace

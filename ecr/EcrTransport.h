@@ -24,6 +24,8 @@ public:
     // nothing came or the line is not open. The channel splits its waits into such pieces, so
     // that it can ask the host about an abort and keep its deadlines.
     virtual int Read(char* buffer, int count, unsigned waitMs) = 0;
+    // Up to count bytes that have arrived or arrive within waitMs (0: only what is there).
+    virtual int TakeArrived(char* buffer, int count, unsigned waitMs) = 0;
 };
 
 // The transport for the channel's configured medium, not yet open.

@@ -1,6 +1,8 @@
 #include "host/DriverHost.h"
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/Exceptions.h"
 
@@ -17,7 +19,15 @@ AnsiString Str(const char* text) { return text ? AnsiString(text) : AnsiString()
 
 // The C functions the driver calls; arg1 is the host object.
 struct THostCallbacks {
-    static TDriverHost& H(void* arg1) { return *static_cast<TDriverHost*>(arg1); }
+    // Every callback reaches the host through here, so a slow host is slow here.
+    static TDriverHost& H(void* arg1) {
+        TDriverHost& h = *static_cast<TDriverHost*>(arg1);
+        Dawdle(h);
+        return h;
+    }
+    static void Dawdle(const TDriverHost& h) {
+        if (h.slowHostMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(h.slowHostMs));
+    }
 
     static int CzyPrzerwac(void* arg1, void* arg2) {
         TDriverHost& h = H(arg1);
@@ -167,6 +177,7 @@ TDriverHost* gLookupHost = nullptr;
 
 int Lookup(char* out, int size, const char* context, const char* key) {
     if (!gLookupHost || !out || size <= 0) return 0;
+    THostCallbacks::Dawdle(*gLookupHost);
     gLookupHost->calls.push_back({34, {Str(context), Str(key)}, nullptr});
     auto it = gLookupHost->translations.find(Str(context) + "|" + Str(key));
     if (it == gLookupHost->translations.end()) {

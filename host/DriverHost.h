@@ -82,6 +82,8 @@ public:
     int addGoodsResult = 1;         // answer of callback 33, unless onAddGoods answers it
     std::vector<THostGoods> addedGoods;
     std::vector<THostCall> calls;
+    // Every callback waits this long before it answers, as a slow back office does.
+    unsigned slowHostMs = 0;
 
     // Called for every message added or changed (changed = true for callback 13).
     std::function<void(const THostMessage&, bool changed)> onMessage;

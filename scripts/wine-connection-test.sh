@@ -2,8 +2,10 @@
 # The connection test of velkora.dll under Wine against the (Linux) register simulator:
 # over loopback TCP, and over a serial line — Wine's COM5 linked to the simulator's
 # pseudo-terminal in the dosdevices folder; then the goods export of the sample shop and the
-# sales import of two days over COM5; last, the Windows host against the Windows simulator
-# (ecrsim.exe under Wine) over TCP/IP: the connection test and the goods export.
+# sales import of two days over COM5; then the Windows host against the Windows simulator
+# (ecrsim.exe under Wine) over TCP/IP: the connection test and the goods export; last the
+# goods export and the goods import by a slow host (every callback 1.1 s, so that two between
+# records outlast the register's 2 s wait) against the simulator's default clock.
 #   usage: wine-connection-test.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -119,10 +121,30 @@ windows_sim_case() {  # every goods of the sample reaches ecrsim.exe too
   [ "$r" -eq 0 ] && grep -q "towary wysłane do kasy: *$goods z $goods" "$work/out.txt"
 }
 
+slow_import_case() {  # a slow host imports the goods back from a register that would give up
+  start_sim --tcp 0
+  port=$(tr -dc '0-9' <<<"$sim_line")
+  host set NovitusECRPort TCP/IP
+  host set NovitusECRIpAddress 127.0.0.1
+  host set NovitusECRIpPort "$port"
+  mkdir -p "$work/exchange"
+  { grep -av '^PLU;' "$root/sim/demo-kasa.exp"; grep -a '^PLU;' "$root/sim/demo-kasa.exp" | head -n2; } \
+    >"$work/exchange/kasa.exp"
+  local r=0
+  (cd "$work" && wine "$windows/velkora-host.exe" --library "$windows/velkora.dll" \
+     --exchange exchange --slow-host 1100 run export) >"$work/out.txt" 2>&1 || r=$?
+  grep -q "towary wysłane do kasy: *2 z 2" "$work/out.txt" || r=1
+  (cd "$work" && wine "$windows/velkora-host.exe" --library "$windows/velkora.dll" \
+     --exchange exchange --slow-host 1100 run extra 2) >>"$work/out.txt" 2>&1 || r=$?
+  stop_sim
+  [ "$r" -eq 0 ] && grep -q "Odczytano towarów: *2\b" "$work/out.txt" && grep -q -- "- dodanych: *2\b" "$work/out.txt"
+}
+
 check tcp_case
 check serial_case
 check export_case
 check import_case
 check windows_sim_case
+check slow_import_case
 echo "wine connection test: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

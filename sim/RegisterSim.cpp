@@ -1,5 +1,7 @@
 #include "sim/RegisterSim.h"
 
+#include <algorithm>
+
 #include "platform/Exceptions.h"
 #include "platform/Hex.h"
 #include "platform/LinkBytes.h"
@@ -198,9 +200,24 @@ int TRegisterSim::TransfersCompleted() {
     return FCompleted;
 }
 
+int TRegisterSim::WaitsRunOut() {
+    std::lock_guard<std::mutex> lock(FMutex);
+    return FWaitsRunOut;
+}
+
+void TRegisterSim::SetTimeless() {
+    std::lock_guard<std::mutex> lock(FMutex);
+    clock.waitMs = 0;
+    clock.spells.clear();
+    strict.nakWhenIdle = false;
+    strict.repeats = 0;
+    strict.refuseUnknown = false;
+}
+
 void TRegisterSim::ResetCounters() {
     std::lock_guard<std::mutex> lock(FMutex);
     FStartPackets.clear();
+    FWaitsRunOut = 0;
     FNaks = 0;
     FCompleted = 0;
 }
@@ -214,6 +231,9 @@ void TRegisterSim::OnConnect() {
     FCheckLeft = -1;
     FDrop = false;
     FPace = TSimPace();
+    FLateEot = false;
+    clock.Interrupt();
+    clock.Restart();
 }
 
 TSimPace TRegisterSim::TakePace() {
@@ -221,6 +241,54 @@ TSimPace TRegisterSim::TakePace() {
     TSimPace pace = FPace;
     FPace = TSimPace();
     return pace;
+}
+
+AnsiString TRegisterSim::OnTick() {
+    std::lock_guard<std::mutex> lock(FMutex);
+    if (clock.Holding()) return clock.TakeDue();
+    if (!Waiting() || !clock.WaitOver()) return AnsiString();
+    // The driver kept the register waiting too long: it gives the exchange up and waits for
+    // ENQ again. After its own end of transfer it has said EOT already.
+    const bool saidEot = FStateNo == stEcho;
+    Abort();
+    FInFrame = false;
+    FCheckLeft = -1;
+    clock.Restart();
+    if (saidEot) return AnsiString();
+    ++FWaitsRunOut;
+    if (clock.lateEot) {
+        FLateEot = true;
+        return AnsiString();
+    }
+    return AnsiString(1, EOT);
+}
+
+int TRegisterSim::MsToNextTick(int limitMs) {
+    std::lock_guard<std::mutex> lock(FMutex);
+    return clock.MsToNext(Waiting(), limitMs);
+}
+
+void TRegisterSim::Busy(TBusyPoint at, int frame) { FBusyMs = std::max(FBusyMs, clock.BusyFor(FFileId, at, frame)); }
+
+bool TRegisterSim::TooManyRepeats(AnsiString& out) {
+    if (strict.repeats <= 0 || ++FRepeats <= strict.repeats) return false;
+    Abort();
+    out += EOT;
+    FStateNo = stEcho;
+    return true;
+}
+
+AnsiString TRegisterSim::Answer(AnsiString out) {
+    if (FLateEot && !out.empty()) {
+        out.insert(0, 1, EOT);
+        FLateEot = false;
+    }
+    if (FBusyMs > 0 && !out.empty()) {
+        clock.Hold(out, FBusyMs);
+        out = clock.TakeDue();
+    }
+    FBusyMs = 0;
+    return out;
 }
 
 bool TRegisterSim::TakeDrop() {
@@ -240,6 +308,7 @@ void TRegisterSim::Abort() {
     FServe.clear();
     FFrameNo = 0;
     FResetting = false;
+    FRepeats = 0;
 }
 
 void TRegisterSim::ConsumePending() {
@@ -254,6 +323,16 @@ void TRegisterSim::ConsumePending() {
 AnsiString TRegisterSim::OnBytes(const char* data, size_t length) {
     std::lock_guard<std::mutex> lock(FMutex);
     AnsiString out;
+    if (length == 0) return out;
+    clock.Restart();
+    if (clock.Holding()) {
+        // The driver interrupted the register's wait: it drops the answer and waits for ENQ.
+        clock.Interrupt();
+        Abort();
+        FInFrame = false;
+        FCheckLeft = -1;
+        return out;
+    }
     for (size_t i = 0; i < length && !FDrop; ++i) {
         char c = data[i];
         if (FInFrame) {
@@ -286,7 +365,7 @@ AnsiString TRegisterSim::OnBytes(const char* data, size_t length) {
         }
         OnControl(c, out);
     }
-    return out;
+    return Answer(out);
 }
 
 bool TRegisterSim::Applies(const TSimFault& f, TSimFaultPoint point) const {
@@ -389,6 +468,7 @@ void TRegisterSim::StartError(int code, bool shortFrame, AnsiString& out) {
 
 void TRegisterSim::SendRecord(AnsiString& out) {
     if (FFrameNo > static_cast<int>(FServe.size())) {
+        Busy(bpEnd, 0);
         THit hit = Match(spEnd);
         out += hit.prefix;
         if (Replace(hit, out)) return;
@@ -409,6 +489,7 @@ void TRegisterSim::SendRecord(AnsiString& out) {
         FStateNo = stEcho;
         return;
     }
+    Busy(bpFrame, FFrameNo);
     THit hit = Match(spFrame);
     out += hit.prefix;
     FStateNo = stReadFrame;
@@ -429,7 +510,7 @@ void TRegisterSim::OnControl(char byte, AnsiString& out) {
         }
         case EOT:
             switch (FStateNo) {
-                case stIdle: out += EOT; return;
+                case stIdle: out += strict.nakWhenIdle ? NAK : EOT; return;
                 case stEcho:
                     ConsumePending();
                     FStateNo = stIdle;
@@ -445,6 +526,7 @@ void TRegisterSim::OnControl(char byte, AnsiString& out) {
                     return;
                 }
                 case stWrite: {
+                    Busy(bpEnd, 0);
                     THit hit = Match(spEnd);
                     out += hit.prefix;
                     ++FCompleted;
@@ -461,15 +543,20 @@ void TRegisterSim::OnControl(char byte, AnsiString& out) {
             }
         case ACK:
             switch (FStateNo) {
+                case stIdle:
+                    if (strict.nakWhenIdle) out += NAK;
+                    return;
                 case stReadEnq:
                     FFrameNo = 1;
                     SendRecord(out);
                     return;
                 case stReadFrame:
                     ++FFrameNo;
+                    FRepeats = 0;
                     SendRecord(out);
                     return;
                 case stResetEnq: {
+                    Busy(bpEnd, 0);
                     FState->Reset(FFileId, FBeg, FEnd);
                     ++FCompleted;
                     THit hit = Match(spEnd);
@@ -495,7 +582,11 @@ void TRegisterSim::OnControl(char byte, AnsiString& out) {
                 default: return;
             }
         case NAK:
-            if (FStateNo == stReadFrame) {
+            if (FStateNo == stIdle && strict.nakWhenIdle) {
+                out += NAK;
+            } else if ((FStateNo == stReadFrame || FStateNo == stErrFrame) && TooManyRepeats(out)) {
+                return;
+            } else if (FStateNo == stReadFrame) {
                 SendRecord(out);
             } else if (FStateNo == stErrFrame) {
                 THit hit = Match(spReport);
@@ -504,18 +595,27 @@ void TRegisterSim::OnControl(char byte, AnsiString& out) {
                 out += BuildFrame(spReport, ErrorFrame());
             }
             return;
-        default: return;  // anything else between frames means nothing to the register
+        default:
+            // Anything else between frames means nothing to the register; while it waits for
+            // ENQ it says so.
+            if (FStateNo == stIdle && strict.nakWhenIdle) out += NAK;
+            return;
     }
 }
 
 void TRegisterSim::OnFrame(const AnsiString& data, bool checkOk, AnsiString& out) {
     switch (FStateNo) {
+        case stIdle:
+            if (strict.nakWhenIdle) out += NAK;
+            return;
         case stLine:
             if (!checkOk) {
+                if (TooManyRepeats(out)) return;
                 out += NAK;
                 ++FNaks;
                 return;
             }
+            FRepeats = 0;
             OnStartPacket(data, out);
             return;
         case stReadTurn:
@@ -525,14 +625,17 @@ void TRegisterSim::OnFrame(const AnsiString& data, bool checkOk, AnsiString& out
             return;
         case stWrite: {
             if (!checkOk) {
+                if (TooManyRepeats(out)) return;
                 out += NAK;
                 ++FNaks;
                 return;
             }
+            FRepeats = 0;
             if (FFrameNo == 1 && data == FStartData) {
                 out += ACK;
                 return;
             }
+            Busy(bpFrame, FFrameNo);
             THit hit = Match(spFrame);
             out += hit.prefix;
             if (Replace(hit, out)) return;
@@ -567,9 +670,11 @@ void TRegisterSim::OnStartPacket(const AnsiString& data, AnsiString& out) {
             code = 0x04;
     }
     FFileId = id;
+    Busy(bpStart, 0);
     THit hit = Match(spStart);
     out += hit.prefix;
     if (Replace(hit, out)) return;
+    if (code == 0 && strict.refuseUnknown && !FState->Knows(id)) code = strict.unknownCode;
     if (code == 0) code = FState->StartError(id, type, beg, end);
     if (code == 0 && type != '1' && FState->IsResetFile(id) && FState->ResetRules().count(beg) == 0) code = 0x03;
     if (code != 0) {

@@ -6,12 +6,18 @@
 // EOT) and error reports (RVI; after the driver's EOT: ENQ, the error frame with the code at
 // data positions 4-5 in hexadecimal, EOT). Faults can be injected at chosen points.
 //
+// It keeps time as a register does (sim/RegisterClock.h): a wait for the driver that runs out
+// ends the exchange with EOT, busy spells delay chosen answers behind WACKs. Transports call
+// OnTick when MsToNextTick says something is due. It is strict as a register is: NAK to any
+// byte but ENQ while idle, a limit on frames repeated after NAK, unknown files refused.
+//
 // All public methods are safe to call from another thread than the one feeding bytes.
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "platform/Strings.h"
+#include "sim/RegisterClock.h"
 #include "sim/RegisterState.h"
 
 enum TSimFaultKind {
@@ -69,6 +75,14 @@ struct TSimFault {
     static TSimFault Parse(const AnsiString& text);
 };
 
+// Where a register is stricter than the bare protocol needs.
+struct TRegisterStrictness {
+    bool nakWhenIdle = true;    // any byte but ENQ while waiting for ENQ is answered with NAK
+    int repeats = 3;            // frames repeated after NAK, either way, before it gives up; 0: no limit
+    bool refuseUnknown = true;  // start packets naming a file it does not have are refused
+    int unknownCode = 0x13;     // ... with this code ("błędny typ zadania")
+};
+
 class TRegisterSim {
 public:
     // The state is shared with the caller when given, else the simulator makes its own.
@@ -76,6 +90,10 @@ public:
 
     // Bytes from the driver; returns the register's answer (possibly empty).
     AnsiString OnBytes(const char* data, size_t length);
+    // What time brings: WACKs and a held answer once due, the EOT of a wait that ran out.
+    AnsiString OnTick();
+    // Milliseconds until OnTick has something to do, at most limitMs.
+    int MsToNextTick(int limitMs);
     // A new connection: the protocol starts over (the data stays).
     void OnConnect();
     // True once after a fault asked for the connection to be dropped.
@@ -102,6 +120,14 @@ public:
     int NaksSent();
     int TransfersCompleted();
     void ResetCounters();
+
+    // The register's clock and strictness; set them before the simulator serves.
+    TRegisterClock clock;
+    TRegisterStrictness strict;
+    // The register of old: no clock, lenient.
+    void SetTimeless();
+    // Waits for the driver that ran out.
+    int WaitsRunOut();
 
     // Replaces the data of every error frame (empty: "ER:" and the code), to send reports
     // the driver cannot read.
@@ -151,6 +177,15 @@ private:
     void StartError(int code, bool shortFrame, AnsiString& out);
     AnsiString ErrorFrame() const;
     void Abort();
+    // True while the register expects a byte from the driver.
+    bool Waiting() const { return FStateNo != stIdle || FInFrame; }
+    // A busy spell for the answer being made.
+    void Busy(TBusyPoint at, int frame);
+    // A frame refused with NAK (refused) or repeated after the driver's NAK: true when that was
+    // one repetition too many and the register gave up with EOT.
+    bool TooManyRepeats(AnsiString& out);
+    // The answer as it leaves: after a late EOT, or held for a busy spell.
+    AnsiString Answer(AnsiString out);
     // Clears what the last resetting read served: called when the driver has answered the
     // register's final EOT, that is once the transfer has really ended.
     void ConsumePending();
@@ -185,7 +220,12 @@ private:
     AnsiString FCheck;
     bool FFrameTooLong = false;
 
+    int FBusyMs = 0;
+    bool FLateEot = false;
+    int FRepeats = 0;  // NAKs in a row for the current frame
+
     std::vector<AnsiString> FStartPackets;
+    int FWaitsRunOut = 0;
     int FNaks = 0;
     int FCompleted = 0;
 };

@@ -224,6 +224,14 @@ bool TRegisterState::IsResetFile(const AnsiString& id) const {
     return id == "i";
 }
 
+bool TRegisterState::Knows(const AnsiString& id) const {
+    // Status, number, receipts, counters, orders, date, euro rate, cashier and cash reports,
+    // fiscal report data, VAT table, groups, units, goods and the resets.
+    static const std::set<AnsiString> own = {"p",    "P", "k#00", "U", "d", "$#01", "L",    "2", "n#00",
+                                             "o#00", "w", "x",    "0", "H", "I#01", "I#00", "i"};
+    return own.count(id) != 0 || FindFile(id) != nullptr || IsResetFile(id);
+}
+
 int TRegisterState::StartError(const AnsiString& id, char type, long beg, long end) const {
     const TSimFile* f = FindFile(id);
     if (f && f->errorCode >= 0) return f->errorCode;

@@ -62,6 +62,9 @@ public:
     // Record rules. Codes returned are the register's error codes, 0 for success.
     // The file is a reset file: its transfers of type "2" are reset transfers.
     virtual bool IsResetFile(const AnsiString& id) const;
+    // The register has a file by this identifier: one of its own data files, or one the
+    // state holds.
+    virtual bool Knows(const AnsiString& id) const;
     // The code refusing a start packet for the file, 0 to accept it.
     virtual int StartError(const AnsiString& id, char type, long beg, long end) const;
     // The records a read transfer sends (beg and end -1: no bound).

@@ -1,5 +1,6 @@
 #include "sim/SimServer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 
@@ -60,6 +61,17 @@ private:
     bool FRepeat = false;
     char FByte = 0;
 };
+// How long the transport may wait before the register's clock has something to do.
+unsigned TickWaitMs(TRegisterSim& sim) {
+    const int ms = sim.MsToNextTick(static_cast<int>(kPollMs));
+    return ms > 0 ? static_cast<unsigned>(ms) : 0;
+}
+
+// What the register's clock says when it is due (an EOT after its wait, a held answer, a WACK).
+void SendTick(TRegisterSim& sim, TLinePacer& pacer, const TPacedAnswer::TWrite& write) {
+    const AnsiString tick = sim.OnTick();
+    if (!tick.empty()) pacer.Send(tick, write);
+}
 }  // namespace
 
 void TSimService::Start() {
@@ -98,7 +110,7 @@ void TSimTcpServer::Serve(intptr_t client) {
     const TPacedAnswer::TWrite write = [&](const char* p, int k) { TcpOs::SendAll(client, p, k, kSendTimeoutMs); };
     try {
         while (!FStop) {
-            const unsigned wait = paced.WaitMs(kPollMs);
+            const unsigned wait = std::min(paced.WaitMs(kPollMs), TickWaitMs(FSim));
             int n = TcpOs::WaitReadable(client, wait) ? TcpOs::Receive(client, buffer, sizeof buffer) : -1;
             if (n == 0) return;
             if (n > 0) {
@@ -108,6 +120,7 @@ void TSimTcpServer::Serve(intptr_t client) {
                 if (FSim.TakeDrop()) return;
             }
             paced.Emit(write);
+            SendTick(FSim, pacer, write);
         }
     } catch (const Exception&) {
         // A connection that fails is over; the next one starts afresh.
@@ -129,9 +142,13 @@ void TSimPty::Run(bool once) {
     TPacedAnswer paced;
     const TPacedAnswer::TWrite write = [&](const char* p, int k) { PtyOs::Write(FMaster, p, k); };
     while (!FStop) {
-        int n = PtyOs::Read(FMaster, buffer, sizeof buffer, paced.WaitMs(kPollMs));
+        int n = PtyOs::Read(FMaster, buffer, sizeof buffer,
+                            inSession ? std::min(paced.WaitMs(kPollMs), TickWaitMs(FSim)) : kPollMs);
         if (n < 0) {
-            if (inSession) paced.Emit(write);
+            if (inSession) {
+                paced.Emit(write);
+                SendTick(FSim, pacer, write);
+            }
             continue;
         }
         if (n == 0) {
@@ -154,5 +171,6 @@ void TSimPty::Run(bool once) {
         paced.Put(out, FSim.TakePace(), pacer, write);
         FSim.TakeDrop();  // a line cannot be dropped; the answer is simply missing
         paced.Emit(write);
+        SendTick(FSim, pacer, write);
     }
 }

@@ -49,6 +49,8 @@ void Usage() {
         "  --exchange DIR             the exchange directory (default: ./exchange)\n"
         "  --device-number N          the register's number in the host (default 1)\n"
         "  --device-name NAME         the register's name (default KASA 1)\n"
+        "  --slow-host MILLISECONDS   every callback into the host waits that long first, as a\n"
+        "                             slow back office does\n"
         "  --version                  print the version and stop\n"
         "\n"
         "Every file the driver hands over is kept in EXCHANGE/loaded, numbered; the counters\n"
@@ -64,6 +66,7 @@ struct Options {
     AnsiString exchange = "exchange";
     int deviceNumber = 1;
     AnsiString deviceName = "KASA 1";
+    int slowHostMs = 0;
     std::vector<AnsiString> args;
 };
 
@@ -285,12 +288,10 @@ int ShowDriverWindow(TDriverHost& host, TParamStore& store, int window) {
 
 int main(int argc, char** argv) {
     Options opt;
-    AnsiString deviceNumber = "1";
-    const std::map<AnsiString, AnsiString*> valued = {{"--library", &opt.library},
-                                                      {"--params", &opt.params},
-                                                      {"--exchange", &opt.exchange},
-                                                      {"--device-name", &opt.deviceName},
-                                                      {"--device-number", &deviceNumber}};
+    AnsiString deviceNumber = "1", slowHost = "0";
+    const std::map<AnsiString, AnsiString*> valued = {
+        {"--library", &opt.library},        {"--params", &opt.params},          {"--exchange", &opt.exchange},
+        {"--device-name", &opt.deviceName}, {"--device-number", &deviceNumber}, {"--slow-host", &slowHost}};
     for (int i = 1; i < argc; ++i) {
         const AnsiString a = argv[i];
         if (a == "-h" || a == "--help") {
@@ -312,7 +313,7 @@ int main(int argc, char** argv) {
         }
         *option->second = argv[++i];
     }
-    if (!TryStrToInt(deviceNumber, opt.deviceNumber)) {
+    if (!TryStrToInt(deviceNumber, opt.deviceNumber) || !TryStrToInt(slowHost, opt.slowHostMs) || opt.slowHostMs < 0) {
         Usage();
         return 2;
     }
@@ -357,6 +358,7 @@ int main(int argc, char** argv) {
         host.exchangeDirectory = exchange;
         host.deviceNumber = opt.deviceNumber;
         host.deviceName = Ansi(opt.deviceName);
+        host.slowHostMs = static_cast<unsigned>(opt.slowHostMs);
         host.Register();
         TBackOffice office(host.exchangeDirectory + "loaded", store);
         office.Recover(host.params);

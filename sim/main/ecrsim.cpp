@@ -1,6 +1,7 @@
 // The simulated register as a program:
 //     ecrsim --tcp PORT|--pty [--register FILE] [--fault FAULT ...] [--baud N] [--sales SPEC]
-//            [--once]
+//            [--once] [--wait MS] [--late-eot] [--wack FIRST,EVERY] [--busy SPELL ...]
+//            [--repeats N] [--lenient] [--timeless]
 // The first line of standard output is the TCP port listened on, or the pseudo-terminal
 // device the driver opens as its serial port. Runs until killed, or with --once until the
 // first session ends. Every sale the register makes is reported with a line "sold ...".
@@ -38,6 +39,18 @@ void Usage() {
                  "  --sales SPEC     sell DAYS[xRECEIPTS] days (the last one today) at start-up;\n"
                  "                   SIGUSR1 makes the register sell that again (2 days by default)\n"
                  "  --once           stop after the first session\n"
+                 "  --wait MS        the register waits MS for the driver's next byte, then says EOT\n"
+                 "                   and waits for ENQ again (default 2000; 0: for ever)\n"
+                 "  --late-eot       that EOT comes late, as the first byte of its next answer\n"
+                 "  --wack F,E       while busy, WACK F ms after the driver's byte, then every E ms\n"
+                 "                   (default 2000,1500)\n"
+                 "  --busy SPELL     MS[,file=ID][,at=start|frame|end|any][,frame=N][,count=N]: that\n"
+                 "                   answer comes MS late (count 0: every time; default once)\n"
+                 "  --repeats N      frames repeated after NAK, either way, before it gives up\n"
+                 "                   (default 3; 0: no limit)\n"
+                 "  --lenient        no NAK to stray bytes while idle, no repeat limit, files it\n"
+                 "                   does not have served empty instead of refused (code 13)\n"
+                 "  --timeless       lenient and without a clock: the register waits for ever\n"
                  "  --version        print the version and stop\n"
                  "The first line printed is the port or the pseudo-terminal's path.\n");
 }
@@ -65,6 +78,14 @@ int main(int argc, char** argv) {
     int port = 0, baud = 0;
     AnsiString registerFile, sales;
     std::vector<AnsiString> faults;
+    TRegisterClock clock;
+    TRegisterStrictness strict;
+    bool timeless = false;
+    auto number = [](const AnsiString& text, int& value) {
+        if (TryStrToInt(text, value) && value >= 0) return true;
+        std::fprintf(stderr, "ecrsim: bad number %s\n", text.c_str());
+        return false;
+    };
     for (int i = 1; i < argc; ++i) {
         AnsiString a = argv[i];
         auto next = [&](const char* what) -> AnsiString {
@@ -96,6 +117,29 @@ int main(int argc, char** argv) {
             sales = next("--sales");
         } else if (a == "--once") {
             once = true;
+        } else if (a == "--wait") {
+            if (!number(next("--wait"), clock.waitMs)) return 2;
+        } else if (a == "--late-eot") {
+            clock.lateEot = true;
+        } else if (a == "--wack") {
+            const AnsiString v = next("--wack");
+            const size_t comma = v.find(',');
+            if (comma == AnsiString::npos || !number(v.substr(0, comma), clock.firstWackMs) ||
+                !number(v.substr(comma + 1), clock.wackEveryMs) || clock.wackEveryMs == 0)
+                return 2;
+        } else if (a == "--busy") {
+            try {
+                clock.spells.push_back(TBusySpell::Parse(next("--busy")));
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "ecrsim: %s\n", e.what());
+                return 2;
+            }
+        } else if (a == "--repeats") {
+            if (!number(next("--repeats"), strict.repeats)) return 2;
+        } else if (a == "--lenient") {
+            strict = TRegisterStrictness{false, 0, false};
+        } else if (a == "--timeless") {
+            timeless = true;
         } else if (a == "--help" || a == "-h") {
             Usage();
             return 0;
@@ -116,6 +160,9 @@ int main(int argc, char** argv) {
         auto state = std::make_shared<TNovitusRegister>();
         if (!registerFile.empty()) state->LoadFile(registerFile);
         TRegisterSim sim(state);
+        sim.clock = clock;
+        sim.strict = strict;
+        if (timeless) sim.SetTimeless();
         for (const AnsiString& f : faults) sim.AddFault(f);
         TSalesDay seller(*state);
         if (sales.empty()) sales = state->salesSpec;

@@ -3,6 +3,9 @@
 // register's list reconciled with an export file.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -23,11 +26,23 @@ public:
     int DodajTowarZKasy(void*, const AnsiString& name, int number, const AnsiString& code, int overwrite,
                         const AnsiString& group, const AnsiString& unit, int vat, double p1, double p2, double p3,
                         double p4, int open, int package, const AnsiString& packageCode) override {
+        Dawdle();
         got.push_back({name, code, group, unit, packageCode, number, overwrite, vat, open, package, {p1, p2, p3, p4}});
         return answers.empty() ? 1 : answers[(got.size() - 1) % answers.size()];
     }
+    // A slow back office: the goods callback, the abort poll and the progress take this long.
+    bool CzyPrzerwac(void* arg2) override {
+        Dawdle();
+        return FakeHostLink::CzyPrzerwac(arg2);
+    }
+    void ZmienOstatniKomunikat(void* arg2, int kind, const AnsiString& text) override {
+        Dawdle();
+        FakeHostLink::ZmienOstatniKomunikat(arg2, kind, text);
+    }
+    void Dawdle() const { std::this_thread::sleep_for(std::chrono::milliseconds(slowMs)); }
     std::vector<THostGoods> got;
     std::vector<int> answers;
+    int slowMs = 0;
 };
 
 // Register data of one frame. Goods: code as the register keeps it, VAT letter, flags, price
@@ -221,6 +236,19 @@ TEST_F(GoodsImport, TheRegistersListReconciledWithTheExportFile) {
         buffer.CzytajRec(i, &rec), statuses += rec.kod + ":" + IntToStr(rec.status) + " ";
     EXPECT_EQ(statuses, "5900000000035:0 5900000000011:3 5900000000028:3 ");
     EXPECT_EQ(rec.plu_rec, "\x02" + GoodsData("005900000000028") + "\x03");
+}
+
+// A host slower over each goods than the register waits for the next acknowledgement: the
+// import gets the whole list or ends with an error, never a short list taken for the whole.
+TEST_F(GoodsImport, ASlowHostGetsTheWholeListFromARegisterThatGivesUp) {
+    std::vector<AnsiString> goods;
+    for (int n = 1; n <= 5; ++n) goods.push_back(GoodsData(IntToStr(n)));
+    Fill(kVat, kGroup, kUnit, goods);
+    sim.clock.waitMs = 150;  // the register's 2 s, shortened with the host's slowness
+    host.slowMs = 200;
+    EXPECT_EQ(Run(2), "");
+    EXPECT_EQ(host.got.size(), 5u);
+    EXPECT_EQ(sim.WaitsRunOut(), 0);
 }
 
 }  // namespace

@@ -32,12 +32,16 @@ TEST_F(ReadParams, PortChoosesTheMedium) {
 
 TEST_F(ReadParams, TimeoutIsGivenInSeconds) {
     TQxNovitusECRAction action(&host, nullptr);
-    host.params["NovitusECRIpTimeout"] = "15";
-    action.ReadParams();
-    EXPECT_EQ(action.cfgIpTimeoutMs, 15000);
-    host.params["NovitusECRIpTimeout"] = "kwadrans";
-    action.ReadParams();
-    EXPECT_EQ(action.cfgIpTimeoutMs, 0);
+    // Never shorter than a busy register takes to ask for more time (WACK after about 2 s).
+    const struct {
+        const char* seconds;
+        int ms;
+    } cases[] = {{"15", 15000}, {"3", 3000}, {"2", 2500}, {"1", 2500}, {"kwadrans", 2500}};
+    for (const auto& c : cases) {
+        host.params["NovitusECRIpTimeout"] = c.seconds;
+        action.ReadParams();
+        EXPECT_EQ(action.cfgIpTimeoutMs, c.ms) << c.seconds;
+    }
     host.params["NovitusECRIpTimeout"] = "2147483647";  // far beyond the host's limit: no overflow
     action.ReadParams();
     EXPECT_GT(action.cfgIpTimeoutMs, 0);

@@ -345,6 +345,7 @@ TEST_P(LinkTest, OversizedFrameFails) {
 TEST_P(LinkTest, BadFramesAnsweredWithNakAreBounded) {
     rig->StartLog(AnsiString("velkora-link-nak-") + MediumName(GetParam()) + ".txt");
     rig->state->AddRecord("x", "never right");
+    rig->sim.strict.repeats = 0;  // a register that repeats without end
     rig->sim.AddFault("badcheck,frame=1,count=0");
     EXPECT_EQ(ErrorOf([&] { rig->ReadAll("x", rm_notresetting, -1, -1); }),
               Msg(u8"Kasa niespodziewanie przestała przesyłać pakiety danych"));
