@@ -50,7 +50,9 @@ void TSimTcpServer::Serve(intptr_t client) {
             if (n < 0) continue;
             if (n == 0) return;
             pacer.Received(static_cast<size_t>(n));
+            transcript.Record(true, buffer, static_cast<size_t>(n));
             AnsiString out = FSim.OnBytes(buffer, static_cast<size_t>(n));
+            transcript.Record(false, out.data(), out.size());
             pacer.Send(out, [&](const char* p, int k) { TcpOs::SendAll(client, p, k, kSendTimeoutMs); });
             if (FSim.TakeDrop()) return;
         }
@@ -89,7 +91,9 @@ void TSimPty::Run(bool once) {
             pacer.Restart();
         }
         pacer.Received(static_cast<size_t>(n));
+        transcript.Record(true, buffer, static_cast<size_t>(n));
         AnsiString out = FSim.OnBytes(buffer, static_cast<size_t>(n));
+        transcript.Record(false, out.data(), out.size());
         pacer.Send(out, [&](const char* p, int k) { PtyOs::Write(FMaster, p, k); });
         FSim.TakeDrop();  // a line cannot be dropped; the answer is simply missing
     }
