@@ -157,7 +157,8 @@ public:
     void SaveOneParag(const AnsiString& fileName);
 
     // Goods lines: "plu" (string), "quantity", "value" (extended), "save" (0/1),
-    // "identifier" (e_identifier), in order of creation.
+    // "identifier" (e_identifier), in order of creation. Sums added to a line reach its record
+    // when the lines are read through this class (GetPlu, GetTotalValue, the file writers).
     TMDataSet ds_plu;
     std::vector<std::unique_ptr<QVRParagon>> FReceipts;
     double discount = 0;
