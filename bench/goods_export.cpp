@@ -1,14 +1,15 @@
 // The goods export against the simulated register over loopback TCP:
 //  - 10,000 goods exported by the driver (kasa.exp read, register prepared, every record sent
-//    and acknowledged, wynik.exp written), interleaved with a bare exchange of the same
-//    10,000 frames and acknowledgements over the same kind of socket, round by round (see
-//    PairedRounds.h): driver / bare for the whole export and for its goods pass alone;
+//    and acknowledged, wynik.exp written), interleaved with a bare client replaying the
+//    driver's side of that very conversation to the same simulator, its register reset the
+//    same way, round by round (see PairedRounds.h): driver / bare for the whole export and
+//    for its goods pass alone;
 //  - the driver's CPU time per goods record;
 //  - 1,000 goods with the simulator paced at 19200 baud, against the wire time of the bytes
 //    that crossed the line: the driver must add no waits of its own between frames.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -20,8 +21,10 @@
 
 #include "bench/PairedRounds.h"
 #include "driver/NovitusAction.h"
+#include "ecr/EcrTransfers.h"
 #include "platform/Exceptions.h"
 #include "platform/TcpSocket.h"
+#include "sim/LineTranscript.h"
 #include "sim/NovitusRegister.h"
 #include "sim/RegisterSim.h"
 #include "sim/SimServer.h"
@@ -83,12 +86,17 @@ struct TExportRig {
                        {"NovitusECRProgEuro", "1"}};
     }
     ~TExportRig() { server.Stop(); }
-    // One export; false when it reported an error.
+    // A register without goods, as before every export and every bare replay.
+    void ResetRegister() {
+        auto lock = sim.Lock();
+        state->Load(kRegister);
+    }
+    // One export from a reset register; false when it reported an error.
     bool Export() {
-        {
-            auto lock = sim.Lock();
-            state->Load(kRegister);  // a register without goods every time
-        }
+        ResetRegister();
+        return ExportAsIs();
+    }
+    bool ExportAsIs() {
         std::filesystem::remove(exchange + "ARCH2.EXP");
         host.messages.clear();
         TQxNovitusECRAction action(&host, nullptr);
@@ -107,73 +115,76 @@ struct TExportRig {
     TTimingHost host;
 };
 
-// The bare exchange: the same frames one way and one acknowledgement byte the other, between
-// two sockets of the same options, with no driver and no register behind them.
-class TBarePeer {
+// The bare client: the driver's side of a recorded export replayed to the same simulator,
+// its register reset the same way: every turn of the driver's bytes sent as it was, every
+// answer of the register awaited in full and compared. Same frames, acknowledgements,
+// handshake, round trips and socket options, with no driver around them.
+class TBareReplay {
 public:
-    TBarePeer() {
-        int port = 0;
-        listener = TcpOs::Listen(port);
-        client = TcpOs::Connect("127.0.0.1", port, 5000);
-        while ((server = TcpOs::Accept(listener, 1000)) == -1) {
-        }
-        peer = std::thread([this] { Answer(); });
+    explicit TBareReplay(std::vector<TLineTranscript::TTurn> turns) : FTurns(std::move(turns)) {
+        // The goods pass begins with the line request of the goods file's write transfer.
+        const AnsiString start = TEcrTransfers::StartPacketData(TEcrTransfers::tkWrite, "I#00", rm_notresetting, 0, 0);
+        for (size_t k = 1; k < FTurns.size() && FPassStart == 0; ++k)
+            if (FTurns[k].fromDriver && FTurns[k].bytes.find(start) != AnsiString::npos) FPassStart = k - 2;
     }
-    ~TBarePeer() {
-        TcpOs::CloseSocket(client);
-        peer.join();
-        TcpOs::CloseSocket(server);
-        TcpOs::CloseSocket(listener);
-    }
-    // Sends every frame and waits for its acknowledgement.
-    void Exchange(const std::vector<AnsiString>& frames) {
-        for (const AnsiString& f : frames) {
-            TcpOs::SendAll(client, f.data(), static_cast<int>(f.size()), 5000);
-            char ack = 0;
-            while (!(TcpOs::WaitReadable(client, 5000) && TcpOs::Receive(client, &ack, 1) == 1)) {
+    bool Valid() const { return FPassStart > 0; }
+    // The whole conversation, connecting and closing included; false when the register
+    // answered otherwise than it did to the driver.
+    bool Run(int port, double& passSeconds) {
+        const intptr_t socket = TcpOs::Connect("127.0.0.1", port, 5000);
+        bool same = true;
+        TClock::time_point passStart;
+        for (size_t k = 0; k < FTurns.size() && same; ++k) {
+            if (k == FPassStart) passStart = TClock::now();
+            const AnsiString& bytes = FTurns[k].bytes;
+            if (FTurns[k].fromDriver) {
+                TcpOs::SendAll(socket, bytes.data(), static_cast<int>(bytes.size()), 5000);
+                continue;
+            }
+            for (size_t got = 0; got < bytes.size() && same;) {
+                const int n =
+                    TcpOs::WaitReadable(socket, 5000)
+                        ? TcpOs::Receive(socket, FIn, static_cast<int>(std::min(sizeof FIn, bytes.size() - got)))
+                        : 0;
+                same = n > 0 && bytes.compare(got, static_cast<size_t>(n), FIn, static_cast<size_t>(n)) == 0;
+                got += n > 0 ? static_cast<size_t>(n) : 0;
             }
         }
+        TcpOs::CloseSocket(socket);
+        passSeconds = Since(passStart);
+        return same;
     }
 
 private:
-    // Acknowledges every frame (STX .. ETX and four check characters) it receives.
-    void Answer() {
-        char buffer[8192];
-        int afterEtx = -1;
-        for (;;) {
-            const int n = TcpOs::WaitReadable(server, 100) ? TcpOs::Receive(server, buffer, sizeof buffer) : -1;
-            if (n == 0) return;
-            for (int i = 0; i < n; ++i) {
-                if (afterEtx >= 0 && ++afterEtx == 4) {
-                    TcpOs::SendAll(server, "\x06", 1, 5000);
-                    afterEtx = -1;
-                } else if (afterEtx < 0 && buffer[i] == '\x03') {
-                    afterEtx = 0;
-                }
-            }
-        }
-    }
-    intptr_t listener = -1, client = -1, server = -1;
-    std::thread peer;
+    std::vector<TLineTranscript::TTurn> FTurns;
+    size_t FPassStart = 0;
+    char FIn[8192];
 };
 
 double gPacedSeconds = 0, gWireSeconds = 0;
-constexpr int kRounds = 15;
+constexpr int kRounds = 25;
 
 void BM_Export10000DriverVersusBare(benchmark::State& state) {
     TExportRig rig(kGoods);
-    TBarePeer bare;
     TPairedRounds whole("goods export (whole)", TPairedRounds::wallTime);
     TPairedRounds pass("goods export (goods pass)", TPairedRounds::wallTime);
     for (auto _ : state) {
         bool exported = false;
-        const double d = whole.Time([&] { exported = rig.Export(); });
+        rig.ResetRegister();
+        rig.server.transcript.Start();
+        const double d = whole.Time([&] { exported = rig.ExportAsIs(); });
+        rig.server.transcript.Stop();
         if (!exported) state.SkipWithError("export failed");
-        std::vector<AnsiString> frames;
-        for (const AnsiString& record : rig.sim.Written("I#00")) frames.push_back(TRegisterSim::Frame(record));
-        if (frames.size() != kGoods) state.SkipWithError("not every goods reached the register");
-        const double b = whole.Time([&] { bare.Exchange(frames); });
-        pass.Add(rig.host.PassSeconds(), b);
+        if (rig.sim.Written("I#00").size() != kGoods) state.SkipWithError("not every goods reached the register");
+        TBareReplay bare(rig.server.transcript.Turns());
+        if (!bare.Valid()) state.SkipWithError("no goods transfer in the conversation");
+        rig.ResetRegister();
+        bool same = false;
+        double barePass = 0;
+        const double b = whole.Time([&] { same = bare.Run(rig.server.Port(), barePass); });
+        if (!same) state.SkipWithError("the register answered the replay otherwise");
+        if (rig.sim.Written("I#00").size() != kGoods) state.SkipWithError("the replay did not program every goods");
+        pass.Add(rig.host.PassSeconds(), barePass);
         whole.Add(state, d, b);
     }
     whole.Report(state);

@@ -95,12 +95,15 @@ void TPacketParsers::WarnShortLine(const AnsiString& line, const char* method, c
 
 bool TPacketParsers::ReadSaleLine(const AnsiString& line, QVRPosition& position) {
     const int kind = IntField(line, 3, 1, 1);
+    if (kind == 0) return false;
     const int decimals = IntField(line, 23, 1, 3);
     const double raw = ParseValue(line, 24, 10);
     const double price = ParseValue(line, 34, 10);
     const double value = ParseValue(line, 44, 10);
-    const double quantity = raw / std::pow(10.0, decimals) * 1000;
-    if (kind == 0) return false;
+    // The field is one digit; its powers of ten are exact, as std::pow gives them.
+    static const double kPowers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    const double scale = decimals >= 0 && decimals <= 9 ? kPowers[decimals] : std::pow(10.0, decimals);
+    const double quantity = raw / scale * 1000;
     position.Fkod = FormatBarcodeIn(AnsiString(Field(line, 4, 18)));
     position.Filosc = Clamped(std::trunc(quantity >= 0 ? quantity + 0.5 : quantity - 0.5));
     position.Fwartosc = Amount(value);

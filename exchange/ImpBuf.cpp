@@ -54,6 +54,8 @@ void QxImpBuf::Clear() {
     ds_plu.Clear();
     FIndex.Clear();
     FNextSame.clear();
+    FSums.clear();
+    FAhead.clear();
     Sorted = false;
     discount = 0;
     fp_bony = fp_czeki = fp_karty = fp_inne = 0;
@@ -71,6 +73,7 @@ void QxImpBuf::Clear() {
 
 double QxImpBuf::GetTotalValue() {
     if (!fisk_z_plu) return 0;
+    PutBackSums();
     long double total = 0;
     const int count = ds_plu.GetCount();
     for (int r = 0; r < count; ++r) {
@@ -81,6 +84,7 @@ double QxImpBuf::GetTotalValue() {
 }
 
 void QxImpBuf::GetPlu(int i, QxImpTowRec& rec) {
+    PutBackSums();
     ds_plu.SetPosition(i);
     rec.plu = fPlu->GetAsString();
     rec.quantity = static_cast<double>(fQuantity->GetAsExtended());
@@ -119,6 +123,7 @@ void QxImpBuf::AddPlu(const AnsiString& code, double quantity, double value, e_i
     fValue->SetAsExtended(value);
     fSave->SetAsInteger(1);
     fIdentifier->SetAsInteger(identifier);
+    FSums.push_back(TLineSums{quantity, value, identifier, false});
     if (Sorted) IndexAppend(code, ds_plu.GetCount() - 1);
 }
 
@@ -131,9 +136,24 @@ int QxImpBuf::FindRec(const AnsiString& code) {
 }
 
 void QxImpBuf::AddToLine(int rec, double quantity, double value) {
-    ds_plu.SetPosition(rec);
-    fQuantity->SetAsExtended(fQuantity->GetAsExtended() + quantity);
-    fValue->SetAsExtended(fValue->GetAsExtended() + value);
+    TLineSums& sums = FSums[static_cast<size_t>(rec)];
+    sums.quantity += quantity;
+    sums.value += value;
+    if (!sums.ahead) {
+        sums.ahead = true;
+        FAhead.push_back(rec);
+    }
+}
+
+void QxImpBuf::PutBackSums() {
+    for (const int rec : FAhead) {
+        TLineSums& sums = FSums[static_cast<size_t>(rec)];
+        ds_plu.SetPosition(rec);
+        fQuantity->SetAsExtended(sums.quantity);
+        fValue->SetAsExtended(sums.value);
+        sums.ahead = false;
+    }
+    FAhead.clear();
 }
 
 void QxImpBuf::AddToPlu(const AnsiString& code, double quantity, double value, e_identifier identifier) {
@@ -144,8 +164,7 @@ void QxImpBuf::AddToPlu(const AnsiString& code, double quantity, double value, e
     }
     // The first line of this code, in order of creation, with the same identifier.
     for (; r >= 0; r = FNextSame[static_cast<size_t>(r)]) {
-        ds_plu.SetPosition(r);
-        if (fIdentifier->GetAsInteger() == identifier) {
+        if (FSums[static_cast<size_t>(r)].identifier == identifier) {
             AddToLine(r, quantity, value);
             return;
         }
@@ -292,6 +311,7 @@ e_identifier QxImpBuf::Resolve(int identifier, const char* error) const {
 }
 
 void QxImpBuf::WriteToFile(TMFile& file, bool stripZeros) {
+    PutBackSums();
     file.WriteLine("[TOWAROWE]");
     const double start = Clock().Now();
     int batch = 0;

@@ -157,7 +157,8 @@ public:
     void SaveOneParag(const AnsiString& fileName);
 
     // Goods lines: "plu" (string), "quantity", "value" (extended), "save" (0/1),
-    // "identifier" (e_identifier), in order of creation.
+    // "identifier" (e_identifier), in order of creation. Sums added to a line reach its record
+    // when the lines are read through this class (GetPlu, GetTotalValue, the file writers).
     TMDataSet ds_plu;
     std::vector<std::unique_ptr<QVRParagon>> FReceipts;
     double discount = 0;
@@ -212,11 +213,24 @@ private:
     void BuildIndex();
     void IndexAppend(const AnsiString& code, int rec);
     void AddToLine(int rec, double quantity, double value);
+    // Puts the sums of the lines added to since into ds_plu; every reader of it calls this first.
+    void PutBackSums();
     e_identifier Resolve(int identifier, const char* error) const;
     static AnsiString WalutaText(int number, const TWaluta& w);
 
     TCodeIndex FIndex;
     std::vector<int> FNextSame;
+    // Each goods line's identifier and sums as ds_plu holds them, or will once put back: a
+    // position added to a line already there changes these alone, not the line's record, so
+    // that an import of a million positions on a few thousand goods does not decode and
+    // re-encode a record for each of them.
+    struct TLineSums {
+        long double quantity, value;
+        int identifier;
+        bool ahead;  // not yet put back
+    };
+    std::vector<TLineSums> FSums;
+    std::vector<int> FAhead;  // the lines whose sums are not yet put back
     std::vector<TWaluta> FWaluty;
     TMField* fPlu;
     TMField* fQuantity;

@@ -115,7 +115,9 @@ void TSimTcpServer::Serve(intptr_t client) {
             if (n == 0) return;
             if (n > 0) {
                 pacer.Received(static_cast<size_t>(n));
+                transcript.Record(true, buffer, static_cast<size_t>(n));
                 AnsiString out = FSim.OnBytes(buffer, static_cast<size_t>(n));
+                transcript.Record(false, out.data(), out.size());
                 paced.Put(out, FSim.TakePace(), pacer, write);
                 if (FSim.TakeDrop()) return;
             }
@@ -167,7 +169,9 @@ void TSimPty::Run(bool once) {
             pacer.Restart();
         }
         pacer.Received(static_cast<size_t>(n));
+        transcript.Record(true, buffer, static_cast<size_t>(n));
         AnsiString out = FSim.OnBytes(buffer, static_cast<size_t>(n));
+        transcript.Record(false, out.data(), out.size());
         paced.Put(out, FSim.TakePace(), pacer, write);
         FSim.TakeDrop();  // a line cannot be dropped; the answer is simply missing
         paced.Emit(write);

@@ -9,6 +9,7 @@
 
 #include "platform/Strings.h"
 #include "sim/LinePacer.h"
+#include "sim/LineTranscript.h"
 #include "sim/RegisterSim.h"
 
 // Serving on a thread of its own: Start runs Run(false) there until Stop.
@@ -27,6 +28,8 @@ public:
 
     // The line's speed and what crossed it (pacing off by default); set before Start.
     TLinePacer pacer;
+    // What crossed the line, when recording (see TLineTranscript).
+    TLineTranscript transcript;
 
 protected:
     virtual ~TSimService() = default;

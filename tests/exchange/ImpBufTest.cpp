@@ -280,6 +280,29 @@ TEST(ImpBuf, AddPluAlwaysAppendsAddToPluMergesByCodeAndIdentifier) {
     EXPECT_EQ(buf.FindRec("5"), 0);
 }
 
+TEST(ImpBuf, ReadsBetweenAdditionsSeeTheRunningSums) {
+    QxImpBuf buf;
+    buf.fisk_z_plu = true;
+    buf.AddPlu("A", 0, 0, id_barcode);
+    buf.AddPlu("B", 0, 0, id_barcode);
+    long double quantity[2] = {}, value[2] = {};
+    QxImpTowRec rec;
+    for (int k = 0; k < 60; ++k) {
+        const int line = k % 3 == 0 ? 1 : 0;
+        buf.AddToPlu(line ? "B" : "A", 0.1 * k, 1.5 + k, id_barcode);
+        quantity[line] += 0.1 * k;
+        value[line] += 1.5 + k;
+        if (k % 7 == 0) {
+            buf.GetPlu(line, rec);
+            EXPECT_EQ(rec.quantity, static_cast<double>(quantity[line])) << k;
+            EXPECT_EQ(rec.value, static_cast<double>(value[line])) << k;
+        }
+        if (k % 11 == 0) {
+            EXPECT_EQ(buf.GetTotalValue(), static_cast<double>(value[0] + value[1])) << k;
+        }
+    }
+}
+
 TEST(ImpBuf, ManyCodesInAnyOrderAreFoundAndMerged) {
     QxImpBuf buf;
     for (int k = 0; k < 2000; ++k) buf.AddToPlu(IntToStr((k * 7919) % 1000), 1000, 1, k % 2 ? id_barcode : id_plu);

@@ -2,6 +2,7 @@
 // ecrsim program.
 #include <cstdio>
 
+#include "sim/LineTranscript.h"
 #include "sim/NovitusRegister.h"
 #include "tests/link/LinkRig.h"
 
@@ -70,6 +71,30 @@ TEST(RegisterFile, DemoRegister) {
     auto number = s.Records("P");
     ASSERT_EQ(number.size(), 1u);
     EXPECT_EQ(SubString(Packet(number[0]), 4, 1), "1");
+}
+
+TEST(LineTranscript, TurnsAlternateAndOnlyWhileRecording) {
+    TLineTranscript transcript;
+    transcript.Record(true, "x", 1);
+    transcript.Start();
+    for (const auto& [driver, bytes] : {std::pair<bool, const char*>{true, "\x05"},
+                                        {false, "\x06"},
+                                        {true,
+                                         "\x02"
+                                         "ab"},
+                                        {true, "\x03"},
+                                        {false, ""},
+                                        {false, "\x06"}})
+        transcript.Record(driver, bytes, std::char_traits<char>::length(bytes));
+    transcript.Stop();
+    transcript.Record(true, "y", 1);
+    const auto turns = transcript.Turns();
+    ASSERT_EQ(turns.size(), 4u);
+    EXPECT_EQ(turns[2].bytes,
+              "\x02"
+              "ab\x03");
+    EXPECT_FALSE(turns[3].fromDriver);
+    EXPECT_EQ(turns[3].bytes, "\x06");
 }
 
 TEST(SimFault, Parse) {
