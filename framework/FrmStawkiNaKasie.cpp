@@ -57,9 +57,9 @@ TFrmStawkiNaKasie::TFrmStawkiNaKasie(void* owner, bool precise, TMLgExtTools* lg
     TDialogControl label = RowLabel("LabelSpec", kLabelTops[9], "11:");
     label.visible = false;
     c.push_back(label);
-    TDialogControl spec = RowList(TDialogControlKind::ComboEdit, "CBSpec", kComboTops[9], 12);
-    spec.visible = false;
-    c.push_back(spec);
+    TDialogControl spare = RowList(TDialogControlKind::ComboEdit, "CBSpec", kComboTops[9], 12);
+    spare.visible = false;
+    c.push_back(spare);
     TDialogControl ok = Make(TDialogControlKind::Button, "btn_ok", 160, 152, 81, 33,
                              TMLgExtTools::GetString(lgLink, kCtx, "btn_okCaption", 0, u8"OK"));
     ok.modalResult = mrOk;

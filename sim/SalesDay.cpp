@@ -97,12 +97,12 @@ TSalesDay::TSalesDay(TRegisterState& state) : FState(state) {
 
 TSalesDay::~TSalesDay() { FState.onConsumed = nullptr; }
 
-bool TSalesDay::ParseSpec(const AnsiString& spec, int& days, int& receiptsPerDay) {
-    const size_t x = spec.find('x');
+bool TSalesDay::ParsePlan(const AnsiString& plan, int& days, int& receiptsPerDay) {
+    const size_t x = plan.find('x');
     receiptsPerDay = 8;
-    if (!TryStrToInt(spec.substr(0, x), days) || days < 1 || days > 31) return false;
+    if (!TryStrToInt(plan.substr(0, x), days) || days < 1 || days > 31) return false;
     if (x != AnsiString::npos &&
-        (!TryStrToInt(spec.substr(x + 1), receiptsPerDay) || receiptsPerDay < 1 || receiptsPerDay > 100000))
+        (!TryStrToInt(plan.substr(x + 1), receiptsPerDay) || receiptsPerDay < 1 || receiptsPerDay > 100000))
         return false;
     return true;
 }

@@ -33,7 +33,7 @@ public:
     };
 
     // "DAYS" or "DAYSxRECEIPTS" (receipts a day, 8 when not given); false for anything else.
-    static bool ParseSpec(const AnsiString& spec, int& days, int& receiptsPerDay);
+    static bool ParsePlan(const AnsiString& plan, int& days, int& receiptsPerDay);
     // Sells days days ending on today (days since 1899-12-30, the clock's now when 0).
     TSale Sell(int days, int receiptsPerDay, double today = 0);
     // Rewrites the status record "p" from the receipt buffer.

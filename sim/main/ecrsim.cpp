@@ -1,5 +1,5 @@
 // The simulated register as a program:
-//     ecrsim --tcp PORT|--pty [--register FILE] [--fault FAULT ...] [--baud N] [--sales SPEC]
+//     ecrsim --tcp PORT|--pty [--register FILE] [--fault FAULT ...] [--baud N] [--sales PLAN]
 //            [--once] [--wait MS] [--late-eot] [--wack FIRST,EVERY] [--busy SPELL ...]
 //            [--repeats N] [--lenient] [--timeless]
 // The first line of standard output is the TCP port listened on, or the pseudo-terminal
@@ -36,7 +36,7 @@ void Usage() {
                  "                   etb nul oversize; a slow register (value: ms, default 900):\n"
                  "                   slowbytes (a byte every value ms) wackstream straystream\n"
                  "  --baud N         every byte takes its time on a line of N baud (10 bits a byte)\n"
-                 "  --sales SPEC     sell DAYS[xRECEIPTS] days (the last one today) at start-up;\n"
+                 "  --sales PLAN     sell DAYS[xRECEIPTS] days (the last one today) at start-up;\n"
                  "                   SIGUSR1 makes the register sell that again (2 days by default)\n"
                  "  --once           stop after the first session\n"
                  "  --wait MS        the register waits MS for the driver's next byte, then says EOT\n"
@@ -59,9 +59,9 @@ void Usage() {
 volatile std::sig_atomic_t gSellAgain = 0;
 extern "C" void OnSellSignal(int) { gSellAgain = 1; }
 
-void Sell(TRegisterSim& sim, TSalesDay& seller, const AnsiString& spec) {
+void Sell(TRegisterSim& sim, TSalesDay& seller, const AnsiString& plan) {
     int days = 0, receipts = 0;
-    if (!TSalesDay::ParseSpec(spec, days, receipts)) throw Exception("bad sales '" + spec + "'");
+    if (!TSalesDay::ParsePlan(plan, days, receipts)) throw Exception("bad sales '" + plan + "'");
     TSalesDay::TSale sale;
     {
         auto lock = sim.Lock();
@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
         const bool sellAtStart = !sales.empty();
         if (sales.empty()) sales = "2";
         int days = 0, receipts = 0;
-        if (!TSalesDay::ParseSpec(sales, days, receipts)) throw Exception("bad sales '" + sales + "'");
+        if (!TSalesDay::ParsePlan(sales, days, receipts)) throw Exception("bad sales '" + sales + "'");
 #ifdef SIGUSR1
         std::signal(SIGUSR1, OnSellSignal);
 #endif
