@@ -30,10 +30,17 @@ unpack() {  # unpack ARCHIVE: into an empty folder; prints the archive's top fol
 connection() {  # connection FOLDER RUNNER HOST SIM REGISTER: the host's messages go to $work/out.txt
   local port r=0
   cd "$1"
-  $2 "$4" --tcp 0 --register "$5" >"$work/sim.txt" 2>/dev/null &
-  sim=$!
-  for _ in $(seq 300); do [ -s "$work/sim.txt" ] && break; sleep 0.1; done
-  port=$(head -n1 "$work/sim.txt" | tr -dc '0-9')
+  # A second start when the first gave no port: Wine on a loaded machine can be slow to come up.
+  for attempt in 1 2; do
+    $2 "$4" --tcp 0 --register "$5" >"$work/sim.txt" 2>"$work/sim-err.txt" &
+    sim=$!
+    for _ in $(seq 600); do [ -s "$work/sim.txt" ] && break; sleep 0.1; done
+    port=$(head -n1 "$work/sim.txt" | tr -dc '0-9')
+    [ -n "$port" ] && break
+    echo "the simulator gave no port (attempt $attempt):" && cat "$work/sim-err.txt"
+    kill "$sim" 2>/dev/null && wait "$sim" 2>/dev/null || true
+  done
+  [ -n "$port" ] || { cd "$root" && return 1; }
   for setting in "NovitusECRPort TCP/IP" "NovitusECRIpAddress 127.0.0.1" "NovitusECRIpPort $port"; do
     $2 "$3" set $setting
   done
