@@ -208,11 +208,4 @@ BENCHMARK(BM_AnalysisAgainstBareRead)->Unit(benchmark::kMillisecond)->UseManualT
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    TPairedRounds::PrintSummary();
-    return 0;
-}
+int main(int argc, char** argv) { return TPairedRounds::RunProgram(argc, argv); }
