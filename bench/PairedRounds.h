@@ -69,6 +69,20 @@ public:
 
     // Extra lines for the summary (memory figures and the like).
     static void Note(const std::string& line) { Summary().push_back(line); }
+    // A benchmark program's main: the benchmarks, then afterMeasuring, then the summary lines.
+    template <class AfterMeasuring>
+    static int RunProgram(int argc, char** argv, AfterMeasuring&& afterMeasuring) {
+        benchmark::Initialize(&argc, argv);
+        if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+        afterMeasuring();
+        PrintSummary();
+        return 0;
+    }
+    static int RunProgram(int argc, char** argv) {
+        return RunProgram(argc, argv, [] {});
+    }
     static void PrintSummary() {
         std::printf("\n");
         for (const std::string& line : Summary()) std::printf("%s\n", line.c_str());

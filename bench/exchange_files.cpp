@@ -252,11 +252,6 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg.rfind(kPeakOption, 0) == 0) return PeakMemoryChild(arg.substr(sizeof kPeakOption - 1));
     }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    MeasurePeakMemory(argv[0]);
-    TPairedRounds::PrintSummary();
-    return 0;
+    const char* program = argv[0];
+    return TPairedRounds::RunProgram(argc, argv, [program] { MeasurePeakMemory(program); });
 }

@@ -226,11 +226,4 @@ BENCHMARK(BM_Export10000DriverVersusBare)->Unit(benchmark::kMillisecond)->UseMan
 BENCHMARK(BM_ExportCpuPerGoods)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Export1000At19200Baud)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    TPairedRounds::PrintSummary();
-    return 0;
-}
+int main(int argc, char** argv) { return TPairedRounds::RunProgram(argc, argv); }

@@ -306,11 +306,4 @@ BENCHMARK(BM_WriteTcp)->Unit(benchmark::kMillisecond)->Iterations(kRounds)->UseM
 BENCHMARK(BM_ReadSerial)->Unit(benchmark::kMillisecond)->Iterations(kRounds)->UseManualTime();
 BENCHMARK(BM_WriteSerial)->Unit(benchmark::kMillisecond)->Iterations(kRounds)->UseManualTime();
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    TPairedRounds::PrintSummary();
-    return 0;
-}
+int main(int argc, char** argv) { return TPairedRounds::RunProgram(argc, argv); }

@@ -14,7 +14,7 @@ public:
 
     // The host's normalised form of a possibly short weighted code; other codes unchanged.
     // Raises Exception when there is no format list.
-    AnsiString NormalizujNiepelny(const AnsiString& code, TMLgExtTools* translation) const;
+    AnsiString NormalizujNiepelny(std::string_view code, TMLgExtTools* translation) const;
 
     const std::vector<AnsiString>* formaty;
 };

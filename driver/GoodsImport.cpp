@@ -173,19 +173,18 @@ void TGoodsImport::ReadVatTable() {
     }
 }
 
-void TGoodsImport::ReadGroups() {
+void TGoodsImport::ReadNamedList(const TNamedList& list) {
     TQxNovitusECRAction& a = ksaction;
-    a.MsgAdd(Txt("ImportPlu", "trwaodcz", u8" - trwa odczyt asortymentów...", 1), LPV_Value, 100);
+    a.MsgAdd(Txt("ImportPlu", "trwaodcz", list.readingUtf8, list.duplicate), LPV_Value, 100);
     try {
-        const std::vector<AnsiString> records = ReadRecords("H", 0, 64);
+        const std::vector<AnsiString> records = ReadRecords(list.id, list.beg, list.end);
         LettersIn();
         for (const AnsiString& record : records) {
-            if (record.size() != kGroupRecord)
-                throw Exception(
-                    Txt("ImportPlu", "Kasaprzy", u8"Kasa przysłała nieprawidłowy pakiet asortymentów: ", 1) + record);
-            AnsiString name = TrimRight(SubString(record, 7, 18));
-            asortNrList.push_back(SubString(record, 5, 2));
-            asortNzList.push_back(a.tools.plstring(name));
+            if (record.size() != list.recordSize)
+                throw Exception(Txt("ImportPlu", "Kasaprzy", list.refusedUtf8, list.duplicate) + record);
+            list.numbers.push_back(list.number(record));
+            AnsiString name = TrimRight(SubString(record, list.namePosition, list.nameLength));
+            list.names.push_back(a.tools.plstring(name));
         }
         a.MsgP(static_cast<int>(records.size()));
         LettersOut();
@@ -197,30 +196,19 @@ void TGoodsImport::ReadGroups() {
     }
 }
 
+void TGoodsImport::ReadGroups() {
+    ReadNamedList({u8" - trwa odczyt asortymentów...", u8"Kasa przysłała nieprawidłowy pakiet asortymentów: ", 1, "H",
+                   0, 64, kGroupRecord, 7, 18, [](const AnsiString& record) { return SubString(record, 5, 2); },
+                   asortNrList, asortNzList});
+}
+
 void TGoodsImport::ReadUnits() {
-    TQxNovitusECRAction& a = ksaction;
-    a.MsgAdd(Txt("ImportPlu", "trwaodcz", u8" - trwa odczyt jednostek miary...", 2), LPV_Value, 100);
-    try {
-        const std::vector<AnsiString> records = ReadRecords("I#01", 0, 0);
-        LettersIn();
-        for (const AnsiString& record : records) {
-            if (record.size() != kUnitRecord)
-                throw Exception(
-                    Txt("ImportPlu", "Kasaprzy", u8"Kasa przysłała nieprawidłowy pakiet jednostek miary: ", 2) +
-                    record);
-            const int slot = IntOrRaise(SubString(record, 7, 2));
-            AnsiString name = TrimRight(SubString(record, 9, 10));
-            jmNrList.push_back(IntToStr(static_cast<long long>(slot) + 1));
-            jmNzList.push_back(a.tools.plstring(name));
-        }
-        a.MsgP(static_cast<int>(records.size()));
-        LettersOut();
-    } catch (...) {
-        LettersOut();
-        FreeLists();
-        a.MsgS(LPV_Error);
-        throw;
-    }
+    ReadNamedList({u8" - trwa odczyt jednostek miary...", u8"Kasa przysłała nieprawidłowy pakiet jednostek miary: ", 2,
+                   "I#01", 0, 0, kUnitRecord, 9, 10,
+                   [](const AnsiString& record) {
+                       return IntToStr(static_cast<long long>(IntOrRaise(SubString(record, 7, 2))) + 1);
+                   },
+                   jmNrList, jmNzList});
 }
 
 TRegisterGoods TGoodsImport::Decode(const AnsiString& record) const {

@@ -55,6 +55,21 @@ private:
     // Every record of a read transfer, each acknowledged as it comes.
     std::vector<AnsiString> ReadRecords(const char* id, long beg, long end);
     void ReadVatTable();
+    // A list the register gives as numbered names (goods groups, units): read whole, every
+    // record checked for its length, its number and name kept.
+    struct TNamedList {
+        const char* readingUtf8;  // the progress line
+        const char* refusedUtf8;  // the error for a record of another length
+        int duplicate;            // of both texts' translation keys
+        const char* id;
+        long beg, end;
+        size_t recordSize;
+        int namePosition, nameLength;
+        AnsiString (*number)(const AnsiString& record);
+        std::vector<AnsiString>& numbers;
+        std::vector<AnsiString>& names;
+    };
+    void ReadNamedList(const TNamedList& list);
     void ReadGroups();
     void ReadUnits();
     void ImportGoods();

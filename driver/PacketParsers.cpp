@@ -18,10 +18,7 @@ const char* const kCls = "TQxNovitusECRAction";
 std::string_view Field(const AnsiString& line, int position, int length) {
     const size_t from = static_cast<size_t>(position - 1);
     if (from >= line.size()) return {};
-    std::string_view field(line.data() + from, std::min(line.size() - from, static_cast<size_t>(length)));
-    while (!field.empty() && static_cast<unsigned char>(field.front()) <= ' ') field.remove_prefix(1);
-    while (!field.empty() && static_cast<unsigned char>(field.back()) <= ' ') field.remove_suffix(1);
-    return field;
+    return TrimView(std::string_view(line.data() + from, std::min(line.size() - from, static_cast<size_t>(length))));
 }
 
 // A whole number field; false when it cannot be read as one (blanks around it are allowed).
@@ -55,21 +52,27 @@ int64_t Amount(double value) {
     return static_cast<int64_t>(value);
 }
 
-QVRPayment* Payment(int kind, double value) {
-    auto* payment = new QVRPayment;
-    payment->Fkod = kind;
-    payment->Fkurs = 100;
-    payment->Fwartosc = Amount(value);
+QVRPayment Payment(int kind, double value) {
+    QVRPayment payment;
+    payment.Fkod = kind;
+    payment.Fkurs = 100;
+    payment.Fwartosc = Amount(value);
     return payment;
 }
 }  // namespace
 
 void NvReceipt::PostProcess() {
-    for (const auto& position : Fpos) {
-        position->Fdata_czas = Fdata_czas;
-        position->FnrParagonu = FnrPar;
+    for (QVRPosition& position : Fpos) {
+        position.Fdata_czas = Fdata_czas;
+        position.FnrParagonu = FnrPar;
     }
-    for (const auto& payment : Fpymnt) payment->Fdata_czas = Fdata_czas;
+    for (QVRPayment& payment : Fpymnt) payment.Fdata_czas = Fdata_czas;
+}
+
+void NvReceipt::Restart() {
+    static_cast<QVRParagonHead&>(*this) = QVRParagonHead();
+    Fpos.clear();
+    Fpymnt.clear();
 }
 
 double TPacketParsers::ParseValue(const AnsiString& line, int position, int length) {
@@ -77,9 +80,9 @@ double TPacketParsers::ParseValue(const AnsiString& line, int position, int leng
     return ReadNumber(line, position, length, value) ? static_cast<double>(value) : 1;
 }
 
-AnsiString TPacketParsers::FormatBarcodeIn(const AnsiString& code) {
+AnsiString TPacketParsers::FormatBarcodeIn(std::string_view code) {
     const TKodWazony weighted(&FAction.GetFormatyWazone());
-    return weighted.NormalizujNiepelny(Trim(code), FAction.GetLgLink());
+    return weighted.NormalizujNiepelny(TrimView(code), FAction.GetLgLink());
 }
 
 AnsiString TPacketParsers::ParseDiscoundCard(const AnsiString& card) {
@@ -104,7 +107,7 @@ bool TPacketParsers::ReadSaleLine(const AnsiString& line, QVRPosition& position)
     static const double kPowers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
     const double scale = decimals >= 0 && decimals <= 9 ? kPowers[decimals] : std::pow(10.0, decimals);
     const double quantity = raw / scale * 1000;
-    position.Fkod = FormatBarcodeIn(AnsiString(Field(line, 4, 18)));
+    position.Fkod = FormatBarcodeIn(Field(line, 4, 18));
     position.Filosc = Clamped(std::trunc(quantity >= 0 ? quantity + 0.5 : quantity - 0.5));
     position.Fwartosc = Amount(value);
     position.Frabat = Clamped(std::trunc(price * quantity / 1000 - value));
@@ -120,10 +123,10 @@ void TPacketParsers::ParsePacket_k0123(const AnsiString& line, NvReceipt* receip
     if (line.size() < kSaleLineLength)
         return WarnShortLine(line, "ParsePacket_k0123",
                              u8" (pozycja sprzedaży) przysłana przez kasę ma nieprawidłową strukturę.");
-    auto position = std::make_unique<QVRPosition>();
-    if (!ReadSaleLine(line, *position)) return;
-    positionsValue += static_cast<double>(position->Fwartosc);
-    *receipt + position.release();
+    QVRPosition position;
+    if (!ReadSaleLine(line, position)) return;
+    positionsValue += static_cast<double>(position.Fwartosc);
+    receipt->Add(std::move(position));
 }
 
 void TPacketParsers::ParsePacket_k5(const AnsiString& line, NvReceipt* receipt) {
@@ -148,8 +151,11 @@ void TPacketParsers::ParsePacket_k004(const AnsiString& line, NvReceipt* receipt
     receipt->FnrTrans = IntField(line, 20, 10, 0);
     receipt->FnrKasjera = static_cast<unsigned char>(line[41]) - '0';
     receipt->FnrKasy = IntField(line, 43, 2, 0);
+    // The date (8 digits from position 30) and the hour and minute (4 from 38), in place.
+    char stamp[17] = "000000000000";
+    line.copy(stamp, 12, 29);
     TdtTools date;
-    if (date.TryFromString(SubString(line, 30, 8) + SubString(line, 38, 4) + "00000", TdtTools::fmtDateTimeCompressed))
+    if (date.TryFromString(std::string_view(stamp, 17), TdtTools::fmtDateTimeCompressed))
         receipt->Fdata_czas = date.Value();
 
     // Vouchers, cheques, cards, then the two other forms (the second with its own code).
@@ -160,16 +166,16 @@ void TPacketParsers::ParsePacket_k004(const AnsiString& line, NvReceipt* receipt
     for (const auto& form : forms) {
         const double value = ParseValue(line, form.position, 10);
         if (value == 0) continue;
-        QVRPayment* payment = Payment(form.kind, value);
+        QVRPayment payment = Payment(form.kind, value);
         if (form.extended >= 0) {
-            payment->Fkod_f_plat_ext = form.extended;
-            payment->Fwartosc_pln = Clamped(value);
+            payment.Fkod_f_plat_ext = form.extended;
+            payment.Fwartosc_pln = Clamped(value);
         }
-        *receipt + payment;
+        receipt->Add(std::move(payment));
         paid += value;
     }
     const double cash = positionsValue - paid;
-    if (cash != 0) *receipt + Payment(0, cash);
+    if (cash != 0) receipt->Add(Payment(0, cash));
     receipt->FwoDetails = FAction.cfgReceiptDetails < 2;
 }
 

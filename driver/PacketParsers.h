@@ -11,8 +11,9 @@ class TQxNovitusECRAction;
 // payment and its number into every position.
 class NvReceipt : public QVRParagon {
 public:
-    NvReceipt() { Fpos.reserve(16); }  // room for a usual receipt's positions at once
     void PostProcess() override;
+    // Empty again, as a new receipt, keeping the room its lines took.
+    void Restart();
 };
 
 class TPacketParsers {
@@ -35,7 +36,7 @@ public:
     static double ParseValue(const AnsiString& line, int position, int length);
     // A goods code from the register as the host stores it: a short weighted code completed
     // by the host's weighted formats, other codes as they are (blanks removed).
-    AnsiString FormatBarcodeIn(const AnsiString& code);
+    AnsiString FormatBarcodeIn(std::string_view code);
     // The customer's code a discount card number carries, by the configured card mask.
     AnsiString ParseDiscoundCard(const AnsiString& card);
 

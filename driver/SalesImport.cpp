@@ -316,7 +316,7 @@ void TSalesImport::ImportFromFile() {
                        LPV_Error, 100);
         FAction.MsgAdd("Linia: " + FLine + "!", LPV_Error, 100);
         FAction.ImpBufsDelete();
-        FReceipt.reset();
+        FReceipt.Restart();
         throw;
     }
 }
@@ -325,7 +325,7 @@ void TSalesImport::Analyse(const AnsiString& fileName) {
     FTango = FAction.ParamAsInt("TangoOstatniWydruk");
     FImportOrders = FAction.cfgMedium != md_file || FAction.ParamAsInt("NovitusECRImportOrders") != 0;
     FEuroRate = 1;
-    FReceipt.reset();
+    FReceipt.Restart();
     FPositionsValue = 0;
     FOrderText.clear();
     FAction.MsgAdd("Analiza pliku novitus.imp...", LPV_Value, 100);
@@ -397,24 +397,24 @@ void TSalesImport::AnalyseLine(const AnsiString& line) {
 }
 
 void TSalesImport::AnalyseReceiptLine(const AnsiString& line) {
-    if (!FReceipt) FReceipt = std::make_unique<NvReceipt>();
     const char c2 = line[2];
-    if (c2 >= '0' && c2 <= '3') return FParsers.ParsePacket_k0123(line, FReceipt.get(), FPositionsValue);
-    if (c2 == '5') return FParsers.ParsePacket_k5(line, FReceipt.get());
-    if (c2 == '8') return FParsers.ParsePacket_k8(line, FReceipt.get());
+    if (c2 >= '0' && c2 <= '3') return FParsers.ParsePacket_k0123(line, &FReceipt, FPositionsValue);
+    if (c2 == '5') return FParsers.ParsePacket_k5(line, &FReceipt);
+    if (c2 == '8') return FParsers.ParsePacket_k8(line, &FReceipt);
     if (c2 != '4' && c2 != '#') return;
     if (c2 == '#' && StartsAt(line, 1, "k#004")) {
-        FParsers.ParsePacket_k004(line, FReceipt.get(), FPositionsValue);
-        const int printout = FReceipt->FnrTrans;
+        FParsers.ParsePacket_k004(line, &FReceipt, FPositionsValue);
+        const int printout = FReceipt.FnrTrans;
         if (FTango < printout) {
-            ImpBufsSubstitute(TdtTools(FReceipt->Fdata_czas));
+            ImpBufsSubstitute(TdtTools(FReceipt.Fdata_czas));
             QxImpBuf& buf = *FAction.imp_buf;
             buf.AddParameter("TangoOstatniWydruk", IntToStr(printout));
-            if (FReceipt->FnrPar != 0) buf.AddParameter("NovitusECRLastReceipt", IntToStr(FReceipt->FnrPar));
-            FReceipt->PostProcess();
+            if (FReceipt.FnrPar != 0) buf.AddParameter("NovitusECRLastReceipt", IntToStr(FReceipt.FnrPar));
+            FReceipt.PostProcess();
             double discount = 0;
-            for (const auto& position : FReceipt->Fpos) discount += position->Frabat;
-            buf.AddReceipt(FReceipt.release());
+            for (const QVRPosition& position : FReceipt.Fpos) discount += position.Frabat;
+            // The buffer takes the lines; the receipt under assembly keeps their room.
+            buf.AddReceipt(FReceipt);
             buf.AddDiscount(discount, true);
         } else {
             FAction.AddWarning(Text("ImportFromFile", "Paragon", u8"Paragon ") + IntToStr(printout) +
@@ -425,7 +425,7 @@ void TSalesImport::AnalyseReceiptLine(const AnsiString& line) {
         }
     }
     // A cancelled receipt ("k4"), a closing line and any other "k#" record end the receipt.
-    FReceipt.reset();
+    FReceipt.Restart();
     FPositionsValue = 0;
 }
 

@@ -73,7 +73,7 @@ private:
     int FTango = 0;
     bool FImportOrders = true;
     double FEuroRate = 1;
-    std::unique_ptr<NvReceipt> FReceipt;
+    NvReceipt FReceipt;
     double FPositionsValue = 0;
     AnsiString FOrderText;
 };

@@ -44,7 +44,6 @@ QxImpBuf::QxImpBuf() {
     fSave = ds_plu.Fields().Add("save", mftInteger);
     fIdentifier = ds_plu.Fields().Add("identifier", mftInteger);
     ds_plu.Open();
-    FReceipts.reserve(1000);
     Clear();
 }
 
@@ -53,8 +52,7 @@ QxImpBuf::~QxImpBuf() = default;
 void QxImpBuf::Clear() {
     ds_plu.Clear();
     FIndex.Clear();
-    FNextSame.clear();
-    FSums.clear();
+    FLines.clear();
     FAhead.clear();
     Sorted = false;
     discount = 0;
@@ -93,26 +91,22 @@ void QxImpBuf::GetPlu(int i, QxImpTowRec& rec) {
     rec.identifier = static_cast<e_identifier>(fIdentifier->GetAsInteger());
 }
 
-void QxImpBuf::IndexAppend(const AnsiString& code, int rec) {
-    if (FNextSame.size() <= static_cast<size_t>(rec)) FNextSame.resize(static_cast<size_t>(rec) + 1, -1);
-    FNextSame[static_cast<size_t>(rec)] = -1;
-    TCodeIndex::TEntry* entry = FIndex.Find(code);
+void QxImpBuf::IndexAppend(int rec) {
+    TLine& line = FLines[static_cast<size_t>(rec)];
+    line.nextSame = -1;
+    TCodeIndex::TEntry* entry =
+        FIndex.Find(line.code, [this](int r) -> const AnsiString& { return FLines[static_cast<size_t>(r)].code; });
     if (entry == nullptr) {
-        FIndex.Insert(code, TCodeIndex::TEntry{rec, rec});
+        FIndex.Insert(line.code, TCodeIndex::TEntry{rec, rec});
     } else {
-        FNextSame[static_cast<size_t>(entry->last)] = rec;
+        FLines[static_cast<size_t>(entry->last)].nextSame = rec;
         entry->last = rec;
     }
 }
 
 void QxImpBuf::BuildIndex() {
     FIndex.Clear();
-    FNextSame.assign(static_cast<size_t>(ds_plu.GetCount()), -1);
-    const int count = ds_plu.GetCount();
-    for (int r = 0; r < count; ++r) {
-        ds_plu.SetPosition(r);
-        IndexAppend(fPlu->GetAsString(), r);
-    }
+    for (size_t r = 0; r < FLines.size(); ++r) IndexAppend(static_cast<int>(r));
     Sorted = true;
 }
 
@@ -123,53 +117,58 @@ void QxImpBuf::AddPlu(const AnsiString& code, double quantity, double value, e_i
     fValue->SetAsExtended(value);
     fSave->SetAsInteger(1);
     fIdentifier->SetAsInteger(identifier);
-    FSums.push_back(TLineSums{quantity, value, identifier, false});
-    if (Sorted) IndexAppend(code, ds_plu.GetCount() - 1);
+    FLines.push_back(TLine{code, quantity, value, identifier, -1, false});
+    if (Sorted) IndexAppend(static_cast<int>(FLines.size()) - 1);
+}
+
+int QxImpBuf::FindLine(std::string_view code) {
+    if (FLines.empty()) return -1;
+    if (!Sorted) BuildIndex();
+    const TCodeIndex::TEntry* entry =
+        FIndex.Find(code, [this](int r) -> const AnsiString& { return FLines[static_cast<size_t>(r)].code; });
+    return entry == nullptr ? -1 : entry->first;
 }
 
 int QxImpBuf::FindRec(const AnsiString& code) {
     if (ds_plu.GetCount() == 0) return -1;
     SearchedPlu = code;
-    if (!Sorted) BuildIndex();
-    const TCodeIndex::TEntry* entry = FIndex.Find(code);
-    return entry == nullptr ? -1 : entry->first;
+    return FindLine(code);
 }
 
 void QxImpBuf::AddToLine(int rec, double quantity, double value) {
-    TLineSums& sums = FSums[static_cast<size_t>(rec)];
-    sums.quantity += quantity;
-    sums.value += value;
-    if (!sums.ahead) {
-        sums.ahead = true;
+    TLine& line = FLines[static_cast<size_t>(rec)];
+    line.quantity += quantity;
+    line.value += value;
+    if (!line.ahead) {
+        line.ahead = true;
         FAhead.push_back(rec);
     }
 }
 
 void QxImpBuf::PutBackSums() {
     for (const int rec : FAhead) {
-        TLineSums& sums = FSums[static_cast<size_t>(rec)];
+        TLine& line = FLines[static_cast<size_t>(rec)];
         ds_plu.SetPosition(rec);
-        fQuantity->SetAsExtended(sums.quantity);
-        fValue->SetAsExtended(sums.value);
-        sums.ahead = false;
+        fQuantity->SetAsExtended(line.quantity);
+        fValue->SetAsExtended(line.value);
+        line.ahead = false;
     }
     FAhead.clear();
 }
 
-void QxImpBuf::AddToPlu(const AnsiString& code, double quantity, double value, e_identifier identifier) {
-    int r = FindRec(code);
-    if (r < 0) {
-        AddPlu(code, quantity, value, identifier);
-        return;
-    }
+void QxImpBuf::AddToCode(std::string_view code, double quantity, double value, e_identifier identifier) {
     // The first line of this code, in order of creation, with the same identifier.
-    for (; r >= 0; r = FNextSame[static_cast<size_t>(r)]) {
-        if (FSums[static_cast<size_t>(r)].identifier == identifier) {
+    for (int r = FindLine(code); r >= 0; r = FLines[static_cast<size_t>(r)].nextSame) {
+        if (FLines[static_cast<size_t>(r)].identifier == identifier) {
             AddToLine(r, quantity, value);
             return;
         }
     }
-    AddPlu(code, quantity, value, identifier);
+    AddPlu(AnsiString(code), quantity, value, identifier);
+}
+
+void QxImpBuf::AddToPlu(const AnsiString& code, double quantity, double value, e_identifier identifier) {
+    AddToCode(code, quantity, value, identifier);
 }
 
 void QxImpBuf::AddDiscount(double amount, bool absolute) { discount += absolute ? std::fabs(amount) : amount; }
@@ -186,23 +185,27 @@ void QxImpBuf::AddGodzinowy(int hour, double value, int baskets, int lines) {
 }
 
 void QxImpBuf::AddReceipt(QVRParagon* receipt) {
-    std::unique_ptr<QVRParagon> owned(receipt);
-    receipt->PostProcess();
+    const std::unique_ptr<QVRParagon> owned(receipt);
+    AddReceipt(*owned);
+}
+
+void QxImpBuf::AddReceipt(QVRParagon& receipt) {
+    receipt.PostProcess();
     if (sprzedaz_z_paragonow) {
-        for (const auto& position : receipt->Fpos) *this + position.get();
-        for (const auto& payment : receipt->Fpymnt) *this + payment.get();
-        AddGodzinowy(TdtTools(receipt->Fdata_czas).Hour(), 0, 1, receipt->GetnPosCount());
-        AddDiscount(receipt->Frabat, true);
+        for (QVRPosition& position : receipt.Fpos) *this + &position;
+        for (QVRPayment& payment : receipt.Fpymnt) *this + &payment;
+        AddGodzinowy(TdtTools(receipt.Fdata_czas).Hour(), 0, 1, receipt.GetnPosCount());
+        AddDiscount(receipt.Frabat, true);
     }
-    FReceipts.push_back(std::move(owned));
+    FReceipts.Add(receipt);
 }
 
 QxImpBuf& QxImpBuf::operator+(QVRPosition* position) {
-    const AnsiString code = Trim(position->Fkod);
+    const std::string_view code = TrimView(position->Fkod);
     if (code.empty())
-        AddToPlu(IntToStr(position->Fplu), position->Filosc, static_cast<double>(position->Fwartosc), id_plu);
+        AddToCode(IntToStr(position->Fplu), position->Filosc, static_cast<double>(position->Fwartosc), id_plu);
     else
-        AddToPlu(code, position->Filosc, static_cast<double>(position->Fwartosc), id_barcode);
+        AddToCode(code, position->Filosc, static_cast<double>(position->Fwartosc), id_barcode);
     AddGodzinowy(TdtTools(position->Fdata_czas).Hour(), static_cast<double>(position->Fwartosc), 0, 0);
     if (position->FTyp == ptBottleSale)
         AddBottlesSaled(static_cast<double>(position->Fwartosc));
@@ -229,14 +232,14 @@ QxImpBuf& QxImpBuf::operator+(QVRPayment* payment) {
     return *this;
 }
 
-void QxImpBuf::AddParameter(const AnsiString& name, const AnsiString& value) {
+void QxImpBuf::AddParameter(std::string_view name, const AnsiString& value) {
     for (auto& item : FParametry) {
         if (item.first == name) {
             item.second = value;
             return;
         }
     }
-    FParametry.emplace_back(name, value);
+    FParametry.emplace_back(AnsiString(name), value);
 }
 
 AnsiString QxImpBuf::WalutaText(int number, const TWaluta& w) {
@@ -394,8 +397,13 @@ void QxImpBuf::WriteToFile(TMFile& file, bool stripZeros) {
     file.WriteLine(Format("NADPISZ_PLU;%c", Flag(nadpisz_plu)));
     file.WriteLine(Format("DOKLEJ_PLU;%c", Flag(doklej_plu)));
 
-    if (par_szczeg)
-        for (const auto& receipt : FReceipts) file << *receipt;
+    if (par_szczeg) {
+        QVRParagon receipt;
+        for (size_t i = 0; i < FReceipts.Count(); ++i) {
+            FReceipts.Get(i, receipt);
+            file << receipt;
+        }
+    }
 }
 
 void QxImpBuf::Save(const AnsiString& fileName, bool stripZeros) {

@@ -8,6 +8,7 @@
 #include "exchange/CodeIndex.h"
 #include "exchange/LQuickSort.h"
 #include "exchange/Receipt.h"
+#include "exchange/ReceiptStore.h"
 #include "platform/DataSet.h"
 #include "platform/DateTools.h"
 #include "platform/Strings.h"
@@ -49,8 +50,7 @@ public:
     void Clear();
 
     int CountPlu() const { return ds_plu.GetCount(); }
-    int GetReceiptsCount() const { return static_cast<int>(FReceipts.size()); }
-    QVRParagon* GetReceipt(int i) const { return FReceipts.at(static_cast<size_t>(i)).get(); }
+    int GetReceiptsCount() const { return static_cast<int>(FReceipts.Count()); }
     // With fisk_z_plu: the sum of the values of the goods lines to be saved; otherwise 0.
     double GetTotalValue();
     // Copies goods line i (from 0).
@@ -74,13 +74,15 @@ public:
     void AddBottlesSaled(double a);
     void AddGodzinowy(int hour, double value, int baskets, int lines);
 
-    // Receipts: the buffer takes ownership.
+    // Receipts: the buffer takes ownership of one that came from new, or keeps a copy of
+    // one it is lent, whose lines it moves out.
     void AddReceipt(QVRParagon* receipt);
+    void AddReceipt(QVRParagon& receipt);
     QxImpBuf& operator+(QVRPosition* position);
     QxImpBuf& operator+(QVRPayment* payment);
 
     // Parameters for the host; a repeated name keeps its place and takes the later value.
-    void AddParameter(const AnsiString& name, const AnsiString& value);
+    void AddParameter(std::string_view name, const AnsiString& value);
 
     // Cash state of the cashiers' report.
     void Kas_ActiveKasjerSection() { kas_active = true; }
@@ -160,7 +162,7 @@ public:
     // "identifier" (e_identifier), in order of creation. Sums added to a line reach its record
     // when the lines are read through this class (GetPlu, GetTotalValue, the file writers).
     TMDataSet ds_plu;
-    std::vector<std::unique_ptr<QVRParagon>> FReceipts;
+    TReceiptStore FReceipts;
     double discount = 0;
     double fp_bony = 0, fp_czeki = 0, fp_karty = 0, fp_inne = 0;
     int il_koszykow = 0, il_linii_par = 0;
@@ -207,11 +209,14 @@ private:
         AnsiString name;
         long double rate, cash, balance;
     };
-    // The index of the goods lines: code -> first and last line with it; FNextSame chains the
+    // The index of the goods lines: code -> first and last line with it; nextSame chains the
     // lines of one code in order of creation. Built on the first search (Sorted), kept
     // up to date by AddPlu afterwards.
     void BuildIndex();
-    void IndexAppend(const AnsiString& code, int rec);
+    void IndexAppend(int rec);
+    // The first line of the code, or -1.
+    int FindLine(std::string_view code);
+    void AddToCode(std::string_view code, double quantity, double value, e_identifier identifier);
     void AddToLine(int rec, double quantity, double value);
     // Puts the sums of the lines added to since into ds_plu; every reader of it calls this first.
     void PutBackSums();
@@ -219,17 +224,19 @@ private:
     static AnsiString WalutaText(int number, const TWaluta& w);
 
     TCodeIndex FIndex;
-    std::vector<int> FNextSame;
-    // Each goods line's identifier and sums as ds_plu holds them, or will once put back: a
-    // position added to a line already there changes these alone, not the line's record, so
+    // Each goods line's code, identifier and sums as ds_plu holds them, or will once put back:
+    // a position added to a line already there changes these alone, not the line's record, so
     // that an import of a million positions on a few thousand goods does not decode and
-    // re-encode a record for each of them.
-    struct TLineSums {
+    // re-encode a record for each of them. The code and the sums share their place in memory,
+    // so that finding a line and adding to it touch the same bytes.
+    struct TLine {
+        AnsiString code;
         long double quantity, value;
         int identifier;
-        bool ahead;  // not yet put back
+        int nextSame;  // the next line of the same code, or -1
+        bool ahead;    // not yet put back
     };
-    std::vector<TLineSums> FSums;
+    std::vector<TLine> FLines;
     std::vector<int> FAhead;  // the lines whose sums are not yet put back
     std::vector<TWaluta> FWaluty;
     TMField* fPlu;

@@ -1,6 +1,7 @@
 #include "exchange/Receipt.h"
 
 #include <initializer_list>
+#include <memory>
 
 #include "platform/DateTools.h"
 #include "platform/File.h"
@@ -81,17 +82,27 @@ void QVRParagon::ProcessFirstPosition(QVRPosition& position) {
     if (Fdata_czas == 0) Fdata_czas = position.Fdata_czas;
 }
 
-QVRParagon& QVRParagon::operator+(QVRPosition& position) {
+QVRParagon& QVRParagon::operator+(QVRPosition* position) {
+    const std::unique_ptr<QVRPosition> owned(position);
+    return Add(std::move(*owned));
+}
+
+QVRParagon& QVRParagon::operator+(QVRPayment* payment) {
+    const std::unique_ptr<QVRPayment> owned(payment);
+    return Add(std::move(*owned));
+}
+
+QVRParagon& QVRParagon::Add(QVRPosition position) {
     ProcessEachPosition(position);
-    Fpos.emplace_back(&position);
-    if (Fpos.size() == 1) ProcessFirstPosition(position);
+    Fpos.push_back(std::move(position));
+    if (Fpos.size() == 1) ProcessFirstPosition(Fpos.back());
     return *this;
 }
 
-QVRParagon& QVRParagon::operator+(QVRPayment& payment) {
+QVRParagon& QVRParagon::Add(QVRPayment payment) {
     ProcessEachPayment(payment);
-    Fpymnt.emplace_back(&payment);
-    if (Fpymnt.size() == 1) ProcessFirstPayment(payment);
+    Fpymnt.push_back(std::move(payment));
+    if (Fpymnt.size() == 1) ProcessFirstPayment(Fpymnt.back());
     return *this;
 }
 
@@ -138,8 +149,8 @@ TMFile& operator<<(TMFile& file, QVRParagon& receipt) {
     AnsiString block = receipt.HeadText();
     if (!receipt.FwoDetails) {
         int written = 0;
-        for (const auto& position : receipt.Fpos) {
-            position->AppendTo(block);
+        for (const QVRPosition& position : receipt.Fpos) {
+            position.AppendTo(block);
             if (++written % kPositionsPerPause == 0) {
                 file.Write(block);
                 block.clear();
@@ -148,7 +159,7 @@ TMFile& operator<<(TMFile& file, QVRParagon& receipt) {
         }
     }
     for (size_t k = 0; k < receipt.Fpymnt.size(); ++k) {
-        QVRPayment& payment = *receipt.Fpymnt[k];
+        QVRPayment& payment = receipt.Fpymnt[k];
         if (k + 1 == receipt.Fpymnt.size()) payment.Fkonczaca = true;
         payment.AppendTo(block);
     }

@@ -2,7 +2,6 @@
 // Receipts as the host receives them: a header record, optionally the positions, and the
 // payments, written as a block of the sales import file.
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "platform/Strings.h"
@@ -53,7 +52,22 @@ public:
     void AppendTo(AnsiString& out) const;
 };
 
-class QVRParagon {
+// What a receipt says of itself, apart from its lines.
+struct QVRParagonHead {
+    bool FwoDetails = true;  // written without positions
+    int FnrTrans = -1;
+    int FnrPar = -1;
+    int FnrKasjera = -1;
+    int FnrKasy = -1;
+    AnsiString FnrKlienta;
+    AnsiString FnrNIPKlienta;
+    int FkodRabatu = -1;
+    double Fdata_czas = 0;
+    int Frabat = 0;
+    int FnrZmiany = -1;
+};
+
+class QVRParagon : public QVRParagonHead {
 public:
     QVRParagon() = default;
     QVRParagon(const QVRParagon&) = delete;
@@ -66,16 +80,18 @@ public:
     virtual ~QVRParagon() = default;
     virtual void PostProcess() {}
 
-    // Adds a position or payment; the receipt takes ownership (the object must come from new).
-    QVRParagon& operator+(QVRPosition& position);
-    QVRParagon& operator+(QVRPayment& payment);
-    QVRParagon& operator+(QVRPosition* position) { return *this + *position; }
-    QVRParagon& operator+(QVRPayment* payment) { return *this + *payment; }
+    // Adds a position or payment. The pointer forms take ownership of an object that came
+    // from new; the receipt keeps its positions and payments by value, so that a receipt costs
+    // an allocation or two however many lines it has.
+    QVRParagon& operator+(QVRPosition* position);
+    QVRParagon& operator+(QVRPayment* payment);
+    QVRParagon& Add(QVRPosition position);
+    QVRParagon& Add(QVRPayment payment);
 
     int GetnPosCount() const { return static_cast<int>(Fpos.size()); }
     int GetnPaymentCount() const { return static_cast<int>(Fpymnt.size()); }
-    QVRPosition* GetPozycje(int i) const { return Fpos.at(static_cast<size_t>(i)).get(); }
-    QVRPayment* GetPlatnosci(int i) const { return Fpymnt.at(static_cast<size_t>(i)).get(); }
+    QVRPosition* GetPozycje(int i) { return &Fpos.at(static_cast<size_t>(i)); }
+    QVRPayment* GetPlatnosci(int i) { return &Fpymnt.at(static_cast<size_t>(i)); }
 
     // The head text: the empty line, "[Paragon nr N]", the header record and the NIP line,
     // at most 255 bytes.
@@ -84,19 +100,8 @@ public:
     // Writes the receipt block (as operator<<).
     void operator>>(TMFile& file);
 
-    bool FwoDetails = true;  // written without positions
-    int FnrTrans = -1;
-    int FnrPar = -1;
-    int FnrKasjera = -1;
-    int FnrKasy = -1;
-    AnsiString FnrKlienta;
-    AnsiString FnrNIPKlienta;
-    int FkodRabatu = -1;
-    double Fdata_czas = 0;
-    int Frabat = 0;
-    int FnrZmiany = -1;
-    std::vector<std::unique_ptr<QVRPosition>> Fpos;
-    std::vector<std::unique_ptr<QVRPayment>> Fpymnt;
+    std::vector<QVRPosition> Fpos;
+    std::vector<QVRPayment> Fpymnt;
 };
 
 TMFile& operator<<(TMFile& file, const QVRPosition& position);

@@ -95,7 +95,7 @@ int ExpandYear(int yy) { return yy < 80 ? 2000 + yy : 1900 + yy; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool MatchPattern(const AnsiString& text, const char* pattern, TParts& result) {
+bool MatchPattern(std::string_view text, const char* pattern, TParts& result) {
     TParts parts;
     size_t length = 0;
     while (pattern[length] != '\0') ++length;
@@ -191,14 +191,14 @@ bool MatchLongDate(const AnsiString& text, TParts& parts) {
     return true;
 }
 
-bool Parse(const AnsiString& source, TdtTools::TdtFormat format, double& value) {
-    AnsiString text = Trim(source);
+bool Parse(std::string_view source, TdtTools::TdtFormat format, double& value) {
+    const std::string_view text = TrimView(source);
     TParts parts;
     bool matched;
     if (format == TdtTools::fmtCompileDate) {
-        matched = MatchCompileDate(text, parts);
+        matched = MatchCompileDate(AnsiString(text), parts);
     } else if (format == TdtTools::fmtDateLN) {
-        matched = MatchLongDate(text, parts);
+        matched = MatchLongDate(AnsiString(text), parts);
     } else if (format == TdtTools::fmtDateTimeCompressed) {
         // The full 17 digits, or a shorter form that stops after the day, minute or second.
         static const char* const forms[] = {"yyyymmddhhnnsszzz", "yyyymmddhhnnss", "yyyymmddhhnn", "yyyymmdd"};
@@ -342,7 +342,7 @@ AnsiString TdtTools::ToString(TdtFormat format) const {
     return AnsiString();
 }
 
-bool TdtTools::TryFromString(const AnsiString& text, TdtFormat format) {
+bool TdtTools::TryFromString(std::string_view text, TdtFormat format) {
     double value = 0;
     if (!Parse(text, format, value)) return false;
     FValue = value;

@@ -43,7 +43,7 @@ public:
     // when it cannot, or when the date or time does not exist.
     void FromString(const AnsiString& text, TdtFormat format);
     // The same without exception; the value is unchanged when false.
-    bool TryFromString(const AnsiString& text, TdtFormat format);
+    bool TryFromString(std::string_view text, TdtFormat format);
     AnsiString ToString(TdtFormat format) const;
 
     double Date() const;  // date part only

@@ -66,6 +66,12 @@ AnsiString Trim(const AnsiString& text) {
     return text.substr(begin, end - begin);
 }
 
+std::string_view TrimView(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 AnsiString TrimLeft(const AnsiString& text) {
     size_t begin = 0;
     while (begin < text.size() && IsBlank(text[begin])) ++begin;
@@ -121,6 +127,20 @@ bool TryStrToInt64(std::string_view text, long long& value) {
     if (first != last && *first == '+') {
         ++first;
         if (first != last && *first == '-') return false;
+    }
+    // Up to 18 digits cannot overflow: read them straight, as the register's fixed-width
+    // fields are, a few million of them in a large sales import.
+    const bool negative = first != last && *first == '-';
+    const char* digits = first + (negative ? 1 : 0);
+    if (last != digits && last - digits <= 18) {
+        long long magnitude = 0;
+        const char* at = digits;
+        for (; at != last && *at >= '0' && *at <= '9'; ++at) magnitude = magnitude * 10 + (*at - '0');
+        if (at == last) {
+            value = negative ? -magnitude : magnitude;
+            return true;
+        }
+        return false;
     }
     long long result = 0;
     const auto [end, error] = std::from_chars(first, last, result);

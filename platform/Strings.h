@@ -31,7 +31,8 @@ AnsiString SubString(const AnsiString& text, int pos, int count);
 // Position (from 1) of the first occurrence of what in text, 0 when absent.
 int Pos(const AnsiString& what, const AnsiString& text);
 
-AnsiString Trim(const AnsiString& text);  // removes bytes <= ' ' at both ends
+AnsiString Trim(const AnsiString& text);           // removes bytes <= ' ' at both ends
+std::string_view TrimView(std::string_view text);  // the same, in place
 AnsiString TrimLeft(const AnsiString& text);
 AnsiString TrimRight(const AnsiString& text);
 AnsiString UpperCase(const AnsiString& text);  // ASCII letters only

@@ -1,4 +1,5 @@
 #include "exchange/Receipt.h"
+#include "exchange/ReceiptStore.h"
 
 #include <gtest/gtest.h>
 
@@ -164,4 +165,29 @@ TEST(Receipt, TwoHundredFiftyPositionsPauseTwice) {
     size_t lines = 0;
     for (char c : block) lines += c == '\n';
     EXPECT_EQ(lines, 3u + 250u);
+}
+
+TEST(ReceiptStore, GivesBackEveryReceiptAsItsBlockWasWritten) {
+    ClockGuard clock;
+    TReceiptStore store;
+    std::vector<std::string> blocks;
+    for (int r = 0; r < 3; ++r) {
+        QVRParagon par;
+        par.FwoDetails = false;
+        par.FnrTrans = 100 + r;
+        par.FnrKlienta = r == 1 ? "9900012370355" : "";
+        par + Position(r, "5901234123457", 1500, 375 + r, 5, 7 + r, At(9, r));
+        // A code too long to be kept in place, and a position of another receipt number.
+        par + Position(-1, "  a code longer than most goods codes ", -1000, -50, -1, 99, At(10, r));
+        for (int k = 0; k <= r; ++k) par + Payment(k, 100 + k, 100, At(11, r));
+        blocks.push_back(WriteBlock(par, "stored_before"));
+        store.Add(par);
+        EXPECT_EQ(par.GetnPosCount() + par.GetnPaymentCount(), 0);
+    }
+    ASSERT_EQ(store.Count(), 3u);
+    QVRParagon rebuilt;
+    for (size_t r = 0; r < 3; ++r) {
+        store.Get(r, rebuilt);
+        EXPECT_EQ(WriteBlock(rebuilt, "stored_after"), blocks[r]) << r;
+    }
 }

@@ -170,6 +170,9 @@ TEST(CLibraryConversions, SignsAndBlanks) {
                  {"5 ", false, 5},
                  {" \t\n+7x", false, 7},
                  {"-2147483649", true, INT_MIN},
+                 {"000000000000001234", true, 1234},
+                 {"-999999999999999999", true, INT_MIN},
+                 {"00000012x4", false, 12},
                  {"+99999999999999999999", false, INT_MAX},
                  {"-99999999999999999999", false, INT_MIN}};
     for (const auto& c : cases) {

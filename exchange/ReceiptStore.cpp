@@ -1,0 +1,65 @@
+#include "exchange/ReceiptStore.h"
+
+#include <cstring>
+
+void TReceiptStore::Add(QVRParagon& receipt) {
+    THead head;
+    static_cast<QVRParagonHead&>(head) = receipt;
+    head.firstPosition = FPositions.size();
+    head.positions = static_cast<uint32_t>(receipt.Fpos.size());
+    head.firstPayment = FPayments.size();
+    head.payments = static_cast<uint32_t>(receipt.Fpymnt.size());
+    for (const QVRPosition& from : receipt.Fpos) {
+        TPosition to;
+        to.value = from.Fwartosc;
+        to.when = from.Fdata_czas;
+        to.plu = from.Fplu;
+        to.quantity = from.Filosc;
+        to.discount = from.Frabat;
+        to.receipt = from.FnrParagonu;
+        to.type = static_cast<uint8_t>(from.FTyp);
+        if (from.Fkod.size() <= TPosition::kShortCode) {
+            to.codeLength = static_cast<uint8_t>(from.Fkod.size());
+            std::memcpy(to.code, from.Fkod.data(), from.Fkod.size());
+        } else {
+            to.codeLength = kLongCode;
+            to.longCode = static_cast<uint32_t>(FLongCodes.size());
+            FLongCodes.push_back(from.Fkod);
+        }
+        FPositions.push_back(std::move(to));
+    }
+    for (QVRPayment& payment : receipt.Fpymnt) FPayments.push_back(std::move(payment));
+    receipt.Fpos.clear();
+    receipt.Fpymnt.clear();
+    FHeads.push_back(std::move(head));
+}
+
+void TReceiptStore::Get(size_t i, QVRParagon& receipt) const {
+    const THead& head = FHeads[i];
+    static_cast<QVRParagonHead&>(receipt) = head;
+    receipt.Fpos.resize(head.positions);
+    for (uint32_t k = 0; k < head.positions; ++k) {
+        const TPosition& from = FPositions[head.firstPosition + k];
+        QVRPosition& to = receipt.Fpos[k];
+        to.Fwartosc = from.value;
+        to.Fdata_czas = from.when;
+        to.Fplu = from.plu;
+        to.Filosc = from.quantity;
+        to.Frabat = from.discount;
+        to.FnrParagonu = from.receipt;
+        to.FTyp = static_cast<position_type>(from.type);
+        if (from.codeLength == kLongCode)
+            to.Fkod = FLongCodes[from.longCode];
+        else
+            to.Fkod.assign(from.code, from.codeLength);
+    }
+    receipt.Fpymnt.clear();
+    for (uint32_t k = 0; k < head.payments; ++k) receipt.Fpymnt.push_back(FPayments[head.firstPayment + k]);
+}
+
+void TReceiptStore::Clear() {
+    FHeads.clear();
+    FPositions.clear();
+    FPayments.clear();
+    FLongCodes.clear();
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The receipts of an import buffer, kept until the buffer is written: their heads, positions
+// and payments each in blocks of their own, rather than an object and two lists per receipt.
+// A large import holds a hundred thousand receipts and a million positions: an allocation per
+// receipt, or a position as large as its text, would cost more than reading them.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "exchange/Receipt.h"
+
+class TReceiptStore {
+public:
+    // Keeps the receipt's head and lines; its lines are moved out, so it can be filled again
+    // without allocating.
+    void Add(QVRParagon& receipt);
+    size_t Count() const { return FHeads.size(); }
+    // Receipt i as it was added, rebuilt in receipt (its lines replaced).
+    void Get(size_t i, QVRParagon& receipt) const;
+    void Clear();
+
+private:
+    // Elements in blocks that never move: a growing array would copy everything it holds
+    // each time it doubled.
+    template <class T>
+    class TBlocks {
+    public:
+        size_t size() const { return FSize; }
+        void push_back(T&& value) {
+            // Default-initialised: a block of plain positions is not cleared first.
+            if (FSize == FBlocks.size() * kBlock) FBlocks.emplace_back(new T[kBlock]);
+            FBlocks[FSize / kBlock][FSize % kBlock] = std::move(value);
+            ++FSize;
+        }
+        const T& operator[](size_t i) const { return FBlocks[i / kBlock][i % kBlock]; }
+        void clear() {
+            FBlocks.clear();
+            FSize = 0;
+        }
+
+    private:
+        static constexpr size_t kBlock = 2048;
+        std::vector<std::unique_ptr<T[]>> FBlocks;
+        size_t FSize = 0;
+    };
+    struct THead : QVRParagonHead {
+        size_t firstPosition = 0, firstPayment = 0;
+        uint32_t positions = 0, payments = 0;
+    };
+    // A position in two thirds of the room of a QVRPosition: its code, as short as goods codes
+    // are, kept in place; a longer one among FLongCodes.
+    struct TPosition {
+        static constexpr size_t kShortCode = 22;
+        int64_t value;
+        double when;
+        int32_t plu, quantity, discount, receipt;
+        uint8_t type;
+        uint8_t codeLength;  // kLongCode: the code is FLongCodes[longCode]
+        union {
+            char code[kShortCode];
+            uint32_t longCode;
+        };
+    };
+    static constexpr uint8_t kLongCode = 0xFF;
+
+    TBlocks<THead> FHeads;
+    TBlocks<TPosition> FPositions;
+    TBlocks<QVRPayment> FPayments;
+    std::vector<AnsiString> FLongCodes;
+};
