@@ -304,10 +304,26 @@ TEST(ImpBuf, ReadsBetweenAdditionsSeeTheRunningSums) {
 }
 
 TEST(ImpBuf, ManyCodesInAnyOrderAreFoundAndMerged) {
-    QxImpBuf buf;
-    for (int k = 0; k < 2000; ++k) buf.AddToPlu(IntToStr((k * 7919) % 1000), 1000, 1, k % 2 ? id_barcode : id_plu);
-    EXPECT_EQ(buf.CountPlu(), 1000);
-    for (int k = 0; k < 1000; ++k) ASSERT_GE(buf.FindRec(IntToStr(k)), 0) << k;
+    // Short codes; barcodes alike in their first eight bytes; codes that differ only past
+    // their first eight bytes and have various lengths.
+    AnsiString (*const codes[])(int) = {
+        [](int k) { return IntToStr(k); },
+        [](int k) { return IntToStr(5900000000000LL + k); },
+        [](int k) { return "12345678" + IntToStr(k) + "-" + AnsiString(static_cast<size_t>(k % 9), '8'); },
+    };
+    for (const auto code : codes) {
+        QxImpBuf buf;
+        for (int k = 0; k < 2000; ++k) buf.AddToPlu(code((k * 7919) % 1000), 1000, 1, k % 2 ? id_barcode : id_plu);
+        ASSERT_EQ(buf.CountPlu(), 1000) << code(1);
+        QxImpTowRec rec;
+        for (int k = 0; k < 1000; ++k) {
+            const int line = buf.FindRec(code(k));
+            ASSERT_GE(line, 0) << code(k);
+            buf.GetPlu(line, rec);
+            EXPECT_EQ(rec.plu, code(k));
+            EXPECT_EQ(rec.quantity, 2000) << code(k);
+        }
+    }
 }
 
 TEST(ImpBuf, ClearEmptiesLinesButKeepsReceiptsParametersAndFlags) {
