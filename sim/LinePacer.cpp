@@ -25,9 +25,19 @@ void TLinePacer::Send(const AnsiString& bytes, const std::function<void(const ch
         write(bytes.data(), static_cast<int>(bytes.size()));
         return;
     }
-    for (char c : bytes) {
-        FOutFree = std::max(TClock::now(), FOutFree) + FByteTime;
-        std::this_thread::sleep_until(FOutFree);
-        write(&c, 1);
+    // A UART sends a block back to back: each byte ends one byte time after the one before,
+    // however late this thread wakes; what is due by then goes out at once. A wait that
+    // overslept must not lengthen the line's time byte after byte (a coarse timer under Wine
+    // would otherwise double it).
+    TClock::time_point due = std::max(TClock::now(), FOutFree);
+    for (size_t sent = 0; sent < bytes.size();) {
+        due += FByteTime;
+        std::this_thread::sleep_until(due);
+        size_t upTo = sent + 1;
+        for (const TClock::time_point now = TClock::now(); upTo < bytes.size() && due + FByteTime <= now; ++upTo)
+            due += FByteTime;
+        write(bytes.data() + sent, static_cast<int>(upTo - sent));
+        sent = upTo;
     }
+    FOutFree = due;
 }

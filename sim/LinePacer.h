@@ -1,8 +1,8 @@
 #pragma once
 // The time a serial line takes, reproduced on a fast transport: at a chosen baud rate every
 // byte takes its wire time (10 bits: start, 8 data, stop). Bytes from the driver are taken
-// only once they would have arrived; the register's bytes go out one by one, each when its
-// last bit would have. Each direction has a line of its own, as on RS-232.
+// only once they would have arrived; the register's bytes go out each when its last bit would
+// have (those already due together). Each direction has a line of its own, as on RS-232.
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -17,7 +17,7 @@ public:
     int Baud() const { return FBaud; }
     // Waits until n bytes received now would have arrived.
     void Received(size_t n);
-    // Writes the bytes, each after its wire time (all at once without pacing).
+    // Writes the bytes, each when its wire time is over (all at once without pacing).
     void Send(const AnsiString& bytes, const std::function<void(const char*, int)>& write);
     // A new connection: both lines are free.
     void Restart();
