@@ -1,5 +1,7 @@
 #include "host/GoodsBook.h"
 
+#include "host/FileInOneStep.h"
+
 #include "platform/Exceptions.h"
 #include "platform/File.h"
 #include "platform/Os.h"
@@ -49,23 +51,13 @@ void TGoodsBook::Load() {
 }
 
 void TGoodsBook::Save() const {
-    // Put in place in one step, like the parameter store.
-    const AnsiString temporary = FPath + ".tmp";
-    TMFile file;
-    file.SetPath(temporary);
-    file.SetReadOnly(false);
-    file.Open();
-    file.SetPointer(0);
-    file.SetEof();
+    std::vector<AnsiString> lines;
     for (const auto& [code, g] : goods)
-        file.WriteLine(Clean(g.code) + "\t" + IntToStr(g.goodsNumber) + "\t" + Clean(g.name) + "\t" +
-                           Clean(g.groupName) + "\t" + Clean(g.unitName) + "\t" + IntToStr(g.vatRate) + "\t" +
-                           Format("%.2f", g.prices[0]) + "\t" + IntToStr(g.openPrice) + "\t" + IntToStr(g.package) +
-                           "\t" + Clean(g.packageCode),
-                       "\r\n");
-    file.Sync();
-    file.Close();
-    if (!OsFileReplace(temporary, FPath)) throw Exception("Cannot replace " + FPath);
+        lines.push_back(Clean(g.code) + "\t" + IntToStr(g.goodsNumber) + "\t" + Clean(g.name) + "\t" +
+                        Clean(g.groupName) + "\t" + Clean(g.unitName) + "\t" + IntToStr(g.vatRate) + "\t" +
+                        Format("%.2f", g.prices[0]) + "\t" + IntToStr(g.openPrice) + "\t" + IntToStr(g.package) + "\t" +
+                        Clean(g.packageCode));
+    SaveInOneStep(FPath, lines, u8"towarów");
 }
 
 int TGoodsBook::Take(const THostGoods& g) {

@@ -1,5 +1,7 @@
 #include "host/ParamStore.h"
 
+#include "host/FileInOneStep.h"
+
 #include "platform/Exceptions.h"
 #include "platform/File.h"
 #include "platform/Os.h"
@@ -30,33 +32,13 @@ void TParamStore::Load() {
 }
 
 void TParamStore::Save() const {
-    // A new file put in place in one step: a host that dies while saving keeps the old
-    // values rather than half of the new ones.
-    const AnsiString temporary = FPath + ".tmp";
-    try {
-        TMFile file;
-        file.SetPath(temporary);
-        file.SetReadOnly(false);
-        file.Open();
-        file.SetPointer(0);
-        file.SetEof();
-        for (const auto& [name, value] : values) {
-            // A value never spans lines in the store.
-            AnsiString clean = value;
-            for (char& c : clean)
-                if (c == '\r' || c == '\n') c = ' ';
-            file.WriteLine(name + "=" + clean, "\r\n");
-        }
-        file.Sync();
-        file.Close();
-    } catch (const std::exception& e) {
-        Os().DeleteFile(temporary);
-        throw Exception(u8"nie można zapisać parametrów do pliku " + FPath +
-                        " (stary plik pozostaje bez zmian): " + Reason(e));
+    std::vector<AnsiString> lines;
+    for (const auto& [name, value] : values) {
+        // A value never spans lines in the store.
+        AnsiString clean = value;
+        for (char& c : clean)
+            if (c == '\r' || c == '\n') c = ' ';
+        lines.push_back(name + "=" + clean);
     }
-    if (!OsFileReplace(temporary, FPath)) {
-        Os().DeleteFile(temporary);
-        throw Exception(u8"nie można zastąpić pliku parametrów " + FPath + u8" nowym (stary plik pozostaje bez zmian)");
-    }
-    OsFolderSync(ExtractFilePath(FPath));
+    SaveInOneStep(FPath, lines, u8"parametrów");
 }
