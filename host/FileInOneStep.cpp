@@ -22,12 +22,13 @@ void SaveInOneStep(const AnsiString& path, const std::vector<AnsiString>& lines,
     } catch (const std::exception& e) {
         Os().DeleteFile(temporary);
         // The framework's texts are Windows-1250.
-        throw Exception(u8"nie można zapisać " + what + " do pliku " + path + " (stary plik pozostaje bez zmian): " +
-                        Cp1250ToUtf8(e.what()));
+        throw Exception(u8"nie można zapisać " + what + " do pliku " + path +
+                        " (stary plik pozostaje bez zmian): " + Cp1250ToUtf8(e.what()));
     }
     if (!OsFileReplace(temporary, path)) {
         Os().DeleteFile(temporary);
-        throw Exception(u8"nie można zastąpić pliku " + what + " " + path + u8" nowym (stary plik pozostaje bez zmian)");
+        throw Exception(u8"nie można zastąpić pliku " + what + " " + path +
+                        u8" nowym (stary plik pozostaje bez zmian)");
     }
     OsFolderSync(ExtractFilePath(path));
 }
