@@ -91,11 +91,14 @@ void QxImpBuf::GetPlu(int i, QxImpTowRec& rec) {
     rec.identifier = static_cast<e_identifier>(fIdentifier->GetAsInteger());
 }
 
+TCodeIndex::TEntry* QxImpBuf::FindEntry(std::string_view code) {
+    return FIndex.Find(code, [this](int r) -> const AnsiString& { return FLines[static_cast<size_t>(r)].code; });
+}
+
 void QxImpBuf::IndexAppend(int rec) {
     TLine& line = FLines[static_cast<size_t>(rec)];
     line.nextSame = -1;
-    TCodeIndex::TEntry* entry =
-        FIndex.Find(line.code, [this](int r) -> const AnsiString& { return FLines[static_cast<size_t>(r)].code; });
+    TCodeIndex::TEntry* entry = FindEntry(line.code);
     if (entry == nullptr) {
         FIndex.Insert(line.code, TCodeIndex::TEntry{rec, rec});
     } else {
@@ -124,8 +127,7 @@ void QxImpBuf::AddPlu(const AnsiString& code, double quantity, double value, e_i
 int QxImpBuf::FindLine(std::string_view code) {
     if (FLines.empty()) return -1;
     if (!Sorted) BuildIndex();
-    const TCodeIndex::TEntry* entry =
-        FIndex.Find(code, [this](int r) -> const AnsiString& { return FLines[static_cast<size_t>(r)].code; });
+    const TCodeIndex::TEntry* entry = FindEntry(code);
     return entry == nullptr ? -1 : entry->first;
 }
 

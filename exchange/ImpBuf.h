@@ -214,6 +214,8 @@ private:
     // up to date by AddPlu afterwards.
     void BuildIndex();
     void IndexAppend(int rec);
+    // The index entry of the code, or null.
+    TCodeIndex::TEntry* FindEntry(std::string_view code);
     // The first line of the code, or -1.
     int FindLine(std::string_view code);
     void AddToCode(std::string_view code, double quantity, double value, e_identifier identifier);
