@@ -61,12 +61,14 @@ QVRPayment Payment(int kind, double value) {
 }
 }  // namespace
 
-void NvReceipt::PostProcess() {
-    for (QVRPosition& position : Fpos) {
-        position.Fdata_czas = Fdata_czas;
-        position.FnrParagonu = FnrPar;
+void NvReceipt::PostProcess() { StampLines(*this); }
+
+void NvReceipt::StampLines(QVRParagon& receipt) {
+    for (QVRPosition& position : receipt.Fpos) {
+        position.Fdata_czas = receipt.Fdata_czas;
+        position.FnrParagonu = receipt.FnrPar;
     }
-    for (QVRPayment& payment : Fpymnt) payment.Fdata_czas = Fdata_czas;
+    for (QVRPayment& payment : receipt.Fpymnt) payment.Fdata_czas = receipt.Fdata_czas;
 }
 
 void NvReceipt::Restart() {

@@ -12,6 +12,9 @@ class TQxNovitusECRAction;
 class NvReceipt : public QVRParagon {
 public:
     void PostProcess() override;
+    // The receipt's date and time into every position and payment, its number into every
+    // position.
+    static void StampLines(QVRParagon& receipt);
     // Empty again, as a new receipt, keeping the room its lines took.
     void Restart();
 };

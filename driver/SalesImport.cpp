@@ -308,6 +308,7 @@ void TSalesImport::ImportFromFile() {
         if (!FOrderText.empty()) FOrders.OrderSaveAndMakeEDI(FOrderText);
         FOrderText.clear();
         ImpBufsSave();
+        FStagedPositions.Close();
         TLTools::ArchiveFile(FAction.FNameIMP(), FAction.FNameARC(), nullptr, false, -1, true, "");
         Os().DeleteFile(FAction.FNameIMP());
         FAction.ImpBufsDelete();
@@ -316,6 +317,7 @@ void TSalesImport::ImportFromFile() {
                        LPV_Error, 100);
         FAction.MsgAdd("Linia: " + FLine + "!", LPV_Error, 100);
         FAction.ImpBufsDelete();
+        FStagedPositions.Close();
         FReceipt.Restart();
         throw;
     }
@@ -326,8 +328,10 @@ void TSalesImport::Analyse(const AnsiString& fileName) {
     FImportOrders = FAction.cfgMedium != md_file || FAction.ParamAsInt("NovitusECRImportOrders") != 0;
     FEuroRate = 1;
     FReceipt.Restart();
+    FReceiptFrom = FLineEnd = 0;
     FPositionsValue = 0;
     FOrderText.clear();
+    FStagedPositions.SetPath(fileName);
     FAction.MsgAdd("Analiza pliku novitus.imp...", LPV_Value, 100);
     TMFile file;
     file.SetPath(fileName);
@@ -336,6 +340,7 @@ void TSalesImport::Analyse(const AnsiString& fileName) {
     int counter = 0;
     while (reader.Next(FLine)) {
         ++FLineNumber;
+        FLineEnd = reader.Offset();
         FAction.Progress(counter);
         AnalyseLine(FLine);
     }
@@ -413,8 +418,9 @@ void TSalesImport::AnalyseReceiptLine(const AnsiString& line) {
             FReceipt.PostProcess();
             double discount = 0;
             for (const QVRPosition& position : FReceipt.Fpos) discount += position.Frabat;
-            // The buffer takes the lines; the receipt under assembly keeps their room.
-            buf.AddReceipt(FReceipt);
+            // The buffer takes the sums and the payments; the positions stay in the file.
+            buf.SetPositionSource(&FStagedPositions);
+            buf.AddReceipt(FReceipt, FReceiptFrom, FLineEnd);
             buf.AddDiscount(discount, true);
         } else {
             FAction.AddWarning(Text("ImportFromFile", "Paragon", u8"Paragon ") + IntToStr(printout) +
@@ -426,6 +432,7 @@ void TSalesImport::AnalyseReceiptLine(const AnsiString& line) {
     }
     // A cancelled receipt ("k4"), a closing line and any other "k#" record end the receipt.
     FReceipt.Restart();
+    FReceiptFrom = FLineEnd;
     FPositionsValue = 0;
 }
 

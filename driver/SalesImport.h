@@ -9,6 +9,7 @@
 
 #include "driver/EdiOrders.h"
 #include "driver/PacketParsers.h"
+#include "driver/StagedPositions.h"
 #include "driver/StagingFile.h"
 #include "ecr/EcrTransfers.h"
 #include "platform/DateTools.h"
@@ -19,7 +20,7 @@ class QxImpBuf;
 class TSalesImport {
 public:
     explicit TSalesImport(TQxNovitusECRAction& action)
-        : FAction(action), FStaging(action), FParsers(action), FOrders(action) {}
+        : FAction(action), FStaging(action), FParsers(action), FOrders(action), FStagedPositions(FParsers) {}
 
     void Import();
 
@@ -66,6 +67,8 @@ private:
     TStagingFile FStaging;
     TPacketParsers FParsers;
     TEdiOrders FOrders;
+    // The analysed receipts' positions, read again from the staging file for writing.
+    TStagedPositions FStagedPositions;
 
     // State of one analysis.
     int FLineNumber = 0;
@@ -74,6 +77,8 @@ private:
     bool FImportOrders = true;
     double FEuroRate = 1;
     NvReceipt FReceipt;
+    long long FReceiptFrom = 0;  // where the lines of the receipt under assembly begin
+    long long FLineEnd = 0;      // where the line being analysed ends
     double FPositionsValue = 0;
     AnsiString FOrderText;
 };

@@ -192,14 +192,30 @@ void QxImpBuf::AddReceipt(QVRParagon* receipt) {
 }
 
 void QxImpBuf::AddReceipt(QVRParagon& receipt) {
-    receipt.PostProcess();
-    if (sprzedaz_z_paragonow) {
-        for (QVRPosition& position : receipt.Fpos) *this + &position;
-        for (QVRPayment& payment : receipt.Fpymnt) *this + &payment;
-        AddGodzinowy(TdtTools(receipt.Fdata_czas).Hour(), 0, 1, receipt.GetnPosCount());
-        AddDiscount(receipt.Frabat, true);
-    }
+    AddReceiptSums(receipt);
     FReceipts.Add(receipt);
+}
+
+void QxImpBuf::AddReceipt(QVRParagon& receipt, long long stagedFrom, long long stagedTo) {
+    AddReceiptSums(receipt);
+    FReceipts.AddStaged(receipt, stagedFrom, stagedTo);
+}
+
+void QxImpBuf::AddReceiptSums(QVRParagon& receipt) {
+    receipt.PostProcess();
+    if (!sprzedaz_z_paragonow) return;
+    for (QVRPosition& position : receipt.Fpos) *this + &position;
+    for (QVRPayment& payment : receipt.Fpymnt) *this + &payment;
+    AddGodzinowy(HourOf(receipt.Fdata_czas), 0, 1, receipt.GetnPosCount());
+    AddDiscount(receipt.Frabat, true);
+}
+
+int QxImpBuf::HourOf(double when) {
+    if (when != FHourOf) {
+        FHourOf = when;
+        FHour = TdtTools(when).Hour();
+    }
+    return FHour;
 }
 
 QxImpBuf& QxImpBuf::operator+(QVRPosition* position) {
@@ -208,7 +224,7 @@ QxImpBuf& QxImpBuf::operator+(QVRPosition* position) {
         AddToCode(IntToStr(position->Fplu), position->Filosc, static_cast<double>(position->Fwartosc), id_plu);
     else
         AddToCode(code, position->Filosc, static_cast<double>(position->Fwartosc), id_barcode);
-    AddGodzinowy(TdtTools(position->Fdata_czas).Hour(), static_cast<double>(position->Fwartosc), 0, 0);
+    AddGodzinowy(HourOf(position->Fdata_czas), static_cast<double>(position->Fwartosc), 0, 0);
     if (position->FTyp == ptBottleSale)
         AddBottlesSaled(static_cast<double>(position->Fwartosc));
     else if (position->FTyp == ptBottleReturn)
@@ -402,7 +418,7 @@ void QxImpBuf::WriteToFile(TMFile& file, bool stripZeros) {
     if (par_szczeg) {
         QVRParagon receipt;
         for (size_t i = 0; i < FReceipts.Count(); ++i) {
-            FReceipts.Get(i, receipt);
+            FReceipts.Get(i, receipt, FPositionSource);
             file << receipt;
         }
     }

@@ -78,6 +78,11 @@ public:
     // one it is lent, whose lines it moves out.
     void AddReceipt(QVRParagon* receipt);
     void AddReceipt(QVRParagon& receipt);
+    // The same for a receipt whose positions the bytes [stagedFrom, stagedTo) of the position
+    // source hold: its sums are taken now, its positions are read again when it is written.
+    void AddReceipt(QVRParagon& receipt, long long stagedFrom, long long stagedTo);
+    // Where staged receipts' positions are read again; it must outlive the writing.
+    void SetPositionSource(TPositionSource* source) { FPositionSource = source; }
     QxImpBuf& operator+(QVRPosition* position);
     QxImpBuf& operator+(QVRPayment* payment);
 
@@ -223,6 +228,10 @@ private:
     // Puts the sums of the lines added to since into ds_plu; every reader of it calls this first.
     void PutBackSums();
     e_identifier Resolve(int identifier, const char* error) const;
+    // A receipt's part in the buffer's sums, before it is kept.
+    void AddReceiptSums(QVRParagon& receipt);
+    // The hour of a moment; a receipt's positions share theirs.
+    int HourOf(double when);
     static AnsiString WalutaText(int number, const TWaluta& w);
 
     TCodeIndex FIndex;
@@ -241,6 +250,9 @@ private:
     std::vector<TLine> FLines;
     std::vector<int> FAhead;  // the lines whose sums are not yet put back
     std::vector<TWaluta> FWaluty;
+    TPositionSource* FPositionSource = nullptr;
+    double FHourOf = 0;
+    int FHour = 0;
     TMField* fPlu;
     TMField* fQuantity;
     TMField* fValue;
