@@ -1,5 +1,7 @@
 #include "driver/SalesImport.h"
 
+#include <algorithm>
+
 #include "driver/NovitusAction.h"
 #include "driver/NovitusTexts.h"
 #include "ecr/EcrErrors.h"
@@ -24,8 +26,8 @@ bool StartsAt(const AnsiString& line, size_t offset, const char* text) {
 }
 
 // Lines the analysis passes over: blank, or a separator line of an archive.
-bool Ignored(const AnsiString& line) {
-    if (line.size() >= 13 && line.compare(0, 12, "------------") == 0) return true;
+bool Ignored(std::string_view line) {
+    if (line.size() >= 13 && line[0] == '-' && line.substr(0, 12) == "------------") return true;
     for (char c : line)
         if (static_cast<unsigned char>(c) > ' ') return false;
     return true;
@@ -338,12 +340,24 @@ void TSalesImport::Analyse(const AnsiString& fileName) {
     file.Open();
     TLineReader reader(file);
     int counter = 0;
-    while (reader.Next(FLine)) {
-        ++FLineNumber;
-        FLineEnd = reader.Offset();
-        FAction.Progress(counter);
-        AnalyseLine(FLine);
+    std::string_view line;
+    long long lineStart = 0;
+    try {
+        while (reader.Next(line)) {
+            ++FLineNumber;
+            lineStart = FLineEnd;
+            FLineEnd = reader.Offset();
+            FAction.Progress(counter);
+            AnalyseLine(line);
+        }
+    } catch (...) {
+        FLine.assign(line);  // for the failure's message
+        throw;
     }
+    // The last line (the reader has moved on), named should handing the buffers over fail.
+    FLine.resize(static_cast<size_t>(std::max(0LL, FLineEnd - lineStart - 2)));
+    file.SetPointer(lineStart);
+    FLine.resize(file.Read(&FLine[0], FLine.size()));
     FAction.MsgS(LPV_Ok);
 }
 
@@ -352,12 +366,17 @@ QxImpBuf& TSalesImport::CurrentBuffer() {
     return *FAction.imp_buf;
 }
 
-void TSalesImport::AnalyseLine(const AnsiString& line) {
+void TSalesImport::AnalyseLine(std::string_view line) {
     if (Ignored(line)) return;
     if (line.size() < 5)
-        throw Exception(Text("ImportFromFile", "Exception", u8"Nieprawidłowy pakiet przysłany przez kasę: ") + line);
+        throw Exception(Text("ImportFromFile", "Exception", u8"Nieprawidłowy pakiet przysłany przez kasę: ") +
+                        AnsiString(line));
+    if (line[1] == 'k' && FAction.cfgSaleSource == 1) return AnalyseReceiptLine(line);
+    AnalyseOtherLine(AnsiString(line));
+}
+
+void TSalesImport::AnalyseOtherLine(const AnsiString& line) {
     const char c1 = line[1];
-    if (c1 == 'k' && FAction.cfgSaleSource == 1) return AnalyseReceiptLine(line);
     if (c1 == '$') {
         if (!FImportOrders) return;
         if (StartsAt(line, 1, "$#010")) {
@@ -401,13 +420,13 @@ void TSalesImport::AnalyseLine(const AnsiString& line) {
     }
 }
 
-void TSalesImport::AnalyseReceiptLine(const AnsiString& line) {
+void TSalesImport::AnalyseReceiptLine(std::string_view line) {
     const char c2 = line[2];
     if (c2 >= '0' && c2 <= '3') return FParsers.ParsePacket_k0123(line, &FReceipt, FPositionsValue);
     if (c2 == '5') return FParsers.ParsePacket_k5(line, &FReceipt);
     if (c2 == '8') return FParsers.ParsePacket_k8(line, &FReceipt);
     if (c2 != '4' && c2 != '#') return;
-    if (c2 == '#' && StartsAt(line, 1, "k#004")) {
+    if (c2 == '#' && line.substr(1, 5) == "k#004") {
         FParsers.ParsePacket_k004(line, &FReceipt, FPositionsValue);
         const int printout = FReceipt.FnrTrans;
         if (FTango < printout) {

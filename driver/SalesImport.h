@@ -59,8 +59,9 @@ private:
     void Step(const std::function<void()>& body);
     // The current buffer, made for the current date when there is none.
     QxImpBuf& CurrentBuffer();
-    void AnalyseLine(const AnsiString& line);
-    void AnalyseReceiptLine(const AnsiString& line);
+    void AnalyseLine(std::string_view line);
+    void AnalyseReceiptLine(std::string_view line);
+    void AnalyseOtherLine(const AnsiString& line);
     AnsiString Text(const char* method, const char* piece, const char* defaultUtf8, int duplicate = 0) const;
 
     TQxNovitusECRAction& FAction;
@@ -72,7 +73,7 @@ private:
 
     // State of one analysis.
     int FLineNumber = 0;
-    AnsiString FLine;
+    AnsiString FLine;  // the line whose analysis failed
     int FTango = 0;
     bool FImportOrders = true;
     double FEuroRate = 1;

@@ -48,9 +48,8 @@ void TStagedPositions::ReadPositions(long long from, long long to, size_t count,
         const std::string_view line = bytes.substr(0, end);
         bytes.remove_prefix(std::min(bytes.size(), end + 2));
         if (line.size() < TPacketParsers::kSaleLineLength || line[1] != 'k' || line[2] < '0' || line[2] > '3') continue;
-        FLine.assign(line);
         QVRPosition position;
-        if (FParsers.ReadSaleLine(FLine, position)) receipt.Fpos.push_back(std::move(position));
+        if (FParsers.ReadSaleLine(line, position)) receipt.Fpos.push_back(std::move(position));
     }
     if (receipt.Fpos.size() != count)
         throw Exception(FillIn(NvTxt("TQxNovitusECRAction", "ImpBufsSave", "Pozycjep",

@@ -31,5 +31,4 @@ private:
     std::unique_ptr<TMFile> FFile;
     std::vector<char> FWindow;
     long long FWindowFrom = 0;
-    AnsiString FLine;
 };

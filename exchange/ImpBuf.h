@@ -219,8 +219,10 @@ private:
     // up to date by AddPlu afterwards.
     void BuildIndex();
     void IndexAppend(int rec);
-    // The index entry of the code, or null.
-    TCodeIndex::TEntry* FindEntry(std::string_view code);
+    // The code of goods line rec.
+    std::string_view LineCode(int rec) const;
+    // The index slot of the code, or TCodeIndex::npos.
+    size_t FindSlot(std::string_view code) const;
     // The first line of the code, or -1.
     int FindLine(std::string_view code);
     void AddToCode(std::string_view code, double quantity, double value, e_identifier identifier);
@@ -238,16 +240,25 @@ private:
     // Each goods line's code, identifier and sums as ds_plu holds them, or will once put back:
     // a position added to a line already there changes these alone, not the line's record, so
     // that an import of a million positions on a few thousand goods does not decode and
-    // re-encode a record for each of them. The code and the sums share their place in memory,
-    // so that finding a line and adding to it touch the same bytes.
-    struct TLine {
-        AnsiString code;
-        long double quantity, value;
+    // re-encode a record for each of them. A line fills one cache line, its code in place (a
+    // longer one among FLongCodes), so that finding a line and adding to it touch the same
+    // 64 bytes.
+    struct alignas(64) TLine {
+        static constexpr size_t kShortCode = 20;
+        static constexpr uint8_t kLongCode = 0xFF;
+        union {
+            char code[kShortCode];
+            uint32_t longCode;
+        };
+        uint8_t codeLength;  // kLongCode: the code is FLongCodes[longCode]
+        bool ahead;          // not yet put back
         int identifier;
         int nextSame;  // the next line of the same code, or -1
-        bool ahead;    // not yet put back
+        long double quantity, value;
     };
+    static_assert(sizeof(TLine) == 64, "a goods line fills one cache line");
     std::vector<TLine> FLines;
+    std::vector<AnsiString> FLongCodes;
     std::vector<int> FAhead;  // the lines whose sums are not yet put back
     std::vector<TWaluta> FWaluty;
     TPositionSource* FPositionSource = nullptr;
