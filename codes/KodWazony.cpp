@@ -4,17 +4,11 @@
 #include "platform/Translation.h"
 
 AnsiString TKodWazony::NormalizujNiepelny(std::string_view code, TMLgExtTools* translation) const {
-    AnsiString result;
-    NormalizujNiepelny(code, result, translation);
-    return result;
-}
-
-void TKodWazony::NormalizujNiepelny(std::string_view code, AnsiString& result, TMLgExtTools* translation) const {
     if (formaty == nullptr)
         throw Exception(Tr(translation, "brevant_Wazony", "TKodWazony", "NormalizujNiepelny", "formaty",
                            u8"TKodWazony: formaty ważone nie zainicjowane!"));
-    result.assign(code);
-    if (code.size() < 3) return;
+    AnsiString result(code);
+    if (code.size() < 3) return result;
     for (const AnsiString& format : *formaty) {
         // Formats of another two-character prefix are passed over.
         if (std::string_view(format).substr(0, 2) != code.substr(0, 2)) continue;
@@ -23,7 +17,8 @@ void TKodWazony::NormalizujNiepelny(std::string_view code, AnsiString& result, T
         if (fixed == AnsiString::npos || fixed < 3) continue;
         if (code.size() == fixed) {
             if (result.size() < 13) result.append(13 - result.size(), '?');
-            return;
+            return result;
         }
     }
+    return result;
 }

@@ -15,8 +15,6 @@ public:
     // The host's normalised form of a possibly short weighted code; other codes unchanged.
     // Raises Exception when there is no format list.
     AnsiString NormalizujNiepelny(std::string_view code, TMLgExtTools* translation) const;
-    // The same into normalised.
-    void NormalizujNiepelny(std::string_view code, AnsiString& normalised, TMLgExtTools* translation) const;
 
     const std::vector<AnsiString>* formaty;
 };

@@ -105,14 +105,8 @@ double TPacketParsers::ParseValue(std::string_view line, int position, int lengt
 }
 
 AnsiString TPacketParsers::FormatBarcodeIn(std::string_view code) {
-    AnsiString formatted;
-    FormatBarcodeIn(code, formatted);
-    return formatted;
-}
-
-void TPacketParsers::FormatBarcodeIn(std::string_view code, AnsiString& formatted) {
     const TKodWazony weighted(&FAction.GetFormatyWazone());
-    weighted.NormalizujNiepelny(TrimView(code), formatted, FAction.GetLgLink());
+    return weighted.NormalizujNiepelny(TrimView(code), FAction.GetLgLink());
 }
 
 AnsiString TPacketParsers::ParseDiscoundCard(const AnsiString& card) {
@@ -137,7 +131,7 @@ bool TPacketParsers::ReadSaleLine(std::string_view line, QVRPosition& position) 
     // The field is one digit; its powers of ten are exact, as std::pow gives them.
     static const double kPowers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
     const double quantity = raw / kPowers[decimals] * 1000;
-    FormatBarcodeIn(Field(line, 4, 18), position.Fkod);
+    position.Fkod = FormatBarcodeIn(Field(line, 4, 18));
     position.Filosc = Clamped(quantity >= 0 ? quantity + 0.5 : quantity - 0.5);
     position.Fwartosc = Amount(value);
     position.Frabat = Clamped(price * quantity / 1000 - value);

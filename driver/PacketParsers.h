@@ -42,7 +42,6 @@ public:
     // A goods code from the register as the host stores it: a short weighted code completed
     // by the host's weighted formats, other codes as they are (blanks removed).
     AnsiString FormatBarcodeIn(std::string_view code);
-    void FormatBarcodeIn(std::string_view code, AnsiString& formatted);
     // The customer's code a discount card number carries, by the configured card mask.
     AnsiString ParseDiscoundCard(const AnsiString& card);
 
