@@ -334,6 +334,7 @@ void TSalesImport::Analyse(const AnsiString& fileName) {
     FPositionsValue = 0;
     FOrderText.clear();
     FStagedPositions.SetPath(fileName);
+    FCounters.clear();
     FAction.MsgAdd("Analiza pliku novitus.imp...", LPV_Value, 100);
     TMFile file;
     file.SetPath(fileName);
@@ -354,6 +355,11 @@ void TSalesImport::Analyse(const AnsiString& fileName) {
         FLine.assign(line);  // for the failure's message
         throw;
     }
+    for (const TCounters& counters : FCounters) {
+        counters.buf->AddParameter("TangoOstatniWydruk", IntToStr(counters.printout));
+        if (counters.receipt != 0) counters.buf->AddParameter("NovitusECRLastReceipt", IntToStr(counters.receipt));
+    }
+    FCounters.clear();
     // The last line (the reader has moved on), named should handing the buffers over fail.
     FLine.resize(static_cast<size_t>(std::max(0LL, FLineEnd - lineStart - 2)));
     file.SetPointer(lineStart);
@@ -432,8 +438,7 @@ void TSalesImport::AnalyseReceiptLine(std::string_view line) {
         if (FTango < printout) {
             ImpBufsSubstitute(TdtTools(FReceipt.Fdata_czas));
             QxImpBuf& buf = *FAction.imp_buf;
-            buf.AddParameter("TangoOstatniWydruk", IntToStr(printout));
-            if (FReceipt.FnrPar != 0) buf.AddParameter("NovitusECRLastReceipt", IntToStr(FReceipt.FnrPar));
+            NoteCounters(buf, printout, FReceipt.FnrPar);
             FReceipt.PostProcess();
             double discount = 0;
             for (const QVRPosition& position : FReceipt.Fpos) discount += position.Frabat;
@@ -453,6 +458,18 @@ void TSalesImport::AnalyseReceiptLine(std::string_view line) {
     FReceipt.Restart();
     FReceiptFrom = FLineEnd;
     FPositionsValue = 0;
+}
+
+void TSalesImport::NoteCounters(QxImpBuf& buf, int printout, int receipt) {
+    auto counters = std::find_if(FCounters.begin(), FCounters.end(), [&](const TCounters& c) { return c.buf == &buf; });
+    if (counters == FCounters.end()) {
+        buf.AddParameter("TangoOstatniWydruk", "");
+        counters = FCounters.insert(FCounters.end(), TCounters{&buf, 0, 0});
+    }
+    counters->printout = printout;
+    if (receipt == 0) return;
+    if (counters->receipt == 0) buf.AddParameter("NovitusECRLastReceipt", "");
+    counters->receipt = receipt;
 }
 
 // ---- import buffers -----------------------------------------------------------------------

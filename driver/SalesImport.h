@@ -6,6 +6,7 @@
 // staging file left by a failed import is analysed first by the next one.
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "driver/EdiOrders.h"
 #include "driver/PacketParsers.h"
@@ -62,6 +63,10 @@ private:
     void AnalyseLine(std::string_view line);
     void AnalyseReceiptLine(std::string_view line);
     void AnalyseOtherLine(const AnsiString& line);
+    // The counters a taken receipt leaves in its buffer for the host. They take their place
+    // among its parameters with its first receipt, and their values when the analysis ends:
+    // a hundred thousand receipts need not write them a hundred thousand times.
+    void NoteCounters(QxImpBuf& buf, int printout, int receipt);
     AnsiString Text(const char* method, const char* piece, const char* defaultUtf8, int duplicate = 0) const;
 
     TQxNovitusECRAction& FAction;
@@ -82,4 +87,9 @@ private:
     long long FLineEnd = 0;      // where the line being analysed ends
     double FPositionsValue = 0;
     AnsiString FOrderText;
+    struct TCounters {
+        QxImpBuf* buf;
+        int printout, receipt;  // receipt 0: none yet
+    };
+    std::vector<TCounters> FCounters;
 };
