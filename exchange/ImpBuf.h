@@ -1,6 +1,7 @@
 #pragma once
 // The sales import buffer: everything imported from the register for one sales day, and the
 // writer of the host's sales import file "kasa.imp" and of the single-receipt lines.
+#include <climits>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -130,11 +131,11 @@ public:
         kas_is_innefplat = true;
     }
     void Kas_AddParagonow(int n) {
-        kas_paragonow += n;
+        AddCount(kas_paragonow, n);
         kas_is_paragonow = true;
     }
     void Kas_AddIlParAnulowanych(int n) {
-        kas_il_par_anulowanych += n;
+        AddCount(kas_il_par_anulowanych, n);
         kas_is_il_par_anulowanych = true;
     }
     void Kas_AddWartParAnulowanych(double a) {
@@ -142,7 +143,7 @@ public:
         kas_is_wart_par_anulowanych = true;
     }
     void Kas_AddIlStorno(int n) {
-        kas_il_storno += n;
+        AddCount(kas_il_storno, n);
         kas_is_il_storno = true;
     }
     void Kas_AddWartStorno(double a) {
@@ -210,6 +211,12 @@ public:
     std::vector<AnsiString> kas_wal;
 
 private:
+    // A count of the cashiers' report summed over reports, held at the limits of an int:
+    // a garbled report must not wrap it round.
+    static void AddCount(int& total, int n) {
+        const long long sum = static_cast<long long>(total) + n;
+        total = sum > INT_MAX ? INT_MAX : sum < INT_MIN ? INT_MIN : static_cast<int>(sum);
+    }
     struct TWaluta {
         AnsiString name;
         long double rate, cash, balance;

@@ -225,6 +225,21 @@ TEST(ImpBuf, CashStateFieldsAllInTheirOrder) {
     EXPECT_FALSE(buf.Kas_IsActiveKasjerSection());
 }
 
+// Counts summed over garbled reports stop at the limits of the field rather than wrap round.
+TEST(ImpBuf, CashierCountsStopAtTheLimits) {
+    QxImpBuf buf;
+    buf.Kas_SetNumer(1);
+    for (int k = 0; k < 2; ++k) {
+        buf.Kas_AddParagonow(2000000000);
+        buf.Kas_AddIlParAnulowanych(-2000000000);
+        buf.Kas_AddIlStorno(1234500000);
+    }
+    buf.MakeStanKasyStr();
+    EXPECT_EQ(buf.StanKasyStr,
+              "KAS_NUMER;1\r\nKAS_PARAGONOW;2147483647\r\nKAS_IL_PAR_ANULOWANYCH;-2147483648\r\nKAS_IL_STORNO;"
+              "2147483647\r\n");
+}
+
 TEST(ImpBuf, CurrencyEntriesMergeByName) {
     QxImpBuf buf;
     buf.Kas_AddWaluta("EUR", 431, 100, 200);
