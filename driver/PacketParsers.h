@@ -2,6 +2,8 @@
 // The register's sales records, one staged line each (the packet's data without its start
 // byte and terminator): receipt lines build the receipt under assembly, counters and reports
 // add to the current import buffer. A line too short for its fields is skipped with a warning.
+#include <string_view>
+
 #include "exchange/Receipt.h"
 #include "platform/Strings.h"
 
@@ -12,6 +14,9 @@ class TQxNovitusECRAction;
 class NvReceipt : public QVRParagon {
 public:
     void PostProcess() override;
+    // The receipt's date and time into every position and payment, its number into every
+    // position.
+    static void StampLines(QVRParagon& receipt);
     // Empty again, as a new receipt, keeping the room its lines took.
     void Restart();
 };
@@ -22,10 +27,10 @@ public:
 
     // Receipt records: sale lines "k0" to "k3", discount card "k5", customer's tax number
     // "k8" and the closing line "k#004"; positionsValue sums the values of the sale lines.
-    void ParsePacket_k0123(const AnsiString& line, NvReceipt* receipt, double& positionsValue);
-    void ParsePacket_k5(const AnsiString& line, NvReceipt* receipt);
-    void ParsePacket_k8(const AnsiString& line, NvReceipt* receipt);
-    void ParsePacket_k004(const AnsiString& line, NvReceipt* receipt, double positionsValue);
+    void ParsePacket_k0123(std::string_view line, NvReceipt* receipt, double& positionsValue);
+    void ParsePacket_k5(std::string_view line, NvReceipt* receipt);
+    void ParsePacket_k8(std::string_view line, NvReceipt* receipt);
+    void ParsePacket_k004(std::string_view line, NvReceipt* receipt, double positionsValue);
     // Reports and counters, into the action's current import buffer.
     void ParsePacket_n00(const AnsiString& line, double euroRate);
     void ParsePacket_o00(const AnsiString& line);
@@ -33,7 +38,7 @@ public:
     void ParsePacket_d(const AnsiString& line);
 
     // The whole number of the field, or 1 when it cannot be read as one.
-    static double ParseValue(const AnsiString& line, int position, int length);
+    static double ParseValue(std::string_view line, int position, int length);
     // A goods code from the register as the host stores it: a short weighted code completed
     // by the host's weighted formats, other codes as they are (blanks removed).
     AnsiString FormatBarcodeIn(std::string_view code);
@@ -42,10 +47,10 @@ public:
 
     // A sale line read into a position (code, quantity, value, discount, kind); false for a
     // line of kind 0, which is read and dropped. The caller has checked its length.
-    bool ReadSaleLine(const AnsiString& line, QVRPosition& position);
+    bool ReadSaleLine(std::string_view line, QVRPosition& position);
     static constexpr size_t kSaleLineLength = 53;
     // The warning for a line too short for its record; what is the record's own text.
-    void WarnShortLine(const AnsiString& line, const char* piece, const char* whatUtf8, bool translated = true);
+    void WarnShortLine(std::string_view line, const char* piece, const char* whatUtf8, bool translated = true);
 
 private:
     TQxNovitusECRAction& FAction;

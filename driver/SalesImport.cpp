@@ -1,5 +1,7 @@
 #include "driver/SalesImport.h"
 
+#include <algorithm>
+
 #include "driver/NovitusAction.h"
 #include "driver/NovitusTexts.h"
 #include "ecr/EcrErrors.h"
@@ -24,8 +26,8 @@ bool StartsAt(const AnsiString& line, size_t offset, const char* text) {
 }
 
 // Lines the analysis passes over: blank, or a separator line of an archive.
-bool Ignored(const AnsiString& line) {
-    if (line.size() >= 13 && line.compare(0, 12, "------------") == 0) return true;
+bool Ignored(std::string_view line) {
+    if (line.size() >= 13 && line[0] == '-' && line.substr(0, 12) == "------------") return true;
     for (char c : line)
         if (static_cast<unsigned char>(c) > ' ') return false;
     return true;
@@ -308,6 +310,7 @@ void TSalesImport::ImportFromFile() {
         if (!FOrderText.empty()) FOrders.OrderSaveAndMakeEDI(FOrderText);
         FOrderText.clear();
         ImpBufsSave();
+        FStagedPositions.Close();
         TLTools::ArchiveFile(FAction.FNameIMP(), FAction.FNameARC(), nullptr, false, -1, true, "");
         Os().DeleteFile(FAction.FNameIMP());
         FAction.ImpBufsDelete();
@@ -316,6 +319,7 @@ void TSalesImport::ImportFromFile() {
                        LPV_Error, 100);
         FAction.MsgAdd("Linia: " + FLine + "!", LPV_Error, 100);
         FAction.ImpBufsDelete();
+        FStagedPositions.Close();
         FReceipt.Restart();
         throw;
     }
@@ -326,19 +330,40 @@ void TSalesImport::Analyse(const AnsiString& fileName) {
     FImportOrders = FAction.cfgMedium != md_file || FAction.ParamAsInt("NovitusECRImportOrders") != 0;
     FEuroRate = 1;
     FReceipt.Restart();
+    FReceiptFrom = FLineEnd = 0;
     FPositionsValue = 0;
     FOrderText.clear();
+    FStagedPositions.SetPath(fileName);
+    FCounters.clear();
     FAction.MsgAdd("Analiza pliku novitus.imp...", LPV_Value, 100);
     TMFile file;
     file.SetPath(fileName);
     file.Open();
     TLineReader reader(file);
     int counter = 0;
-    while (reader.Next(FLine)) {
-        ++FLineNumber;
-        FAction.Progress(counter);
-        AnalyseLine(FLine);
+    std::string_view line;
+    long long lineStart = 0;
+    try {
+        while (reader.Next(line)) {
+            ++FLineNumber;
+            lineStart = FLineEnd;
+            FLineEnd = reader.Offset();
+            FAction.Progress(counter);
+            AnalyseLine(line);
+        }
+    } catch (...) {
+        FLine.assign(line);  // for the failure's message
+        throw;
     }
+    for (const TCounters& counters : FCounters) {
+        counters.buf->AddParameter("TangoOstatniWydruk", IntToStr(counters.printout));
+        if (counters.receipt != 0) counters.buf->AddParameter("NovitusECRLastReceipt", IntToStr(counters.receipt));
+    }
+    FCounters.clear();
+    // The last line (the reader has moved on), named should handing the buffers over fail.
+    FLine.resize(static_cast<size_t>(std::max(0LL, FLineEnd - lineStart - 2)));
+    file.SetPointer(lineStart);
+    FLine.resize(file.Read(&FLine[0], FLine.size()));
     FAction.MsgS(LPV_Ok);
 }
 
@@ -347,12 +372,17 @@ QxImpBuf& TSalesImport::CurrentBuffer() {
     return *FAction.imp_buf;
 }
 
-void TSalesImport::AnalyseLine(const AnsiString& line) {
+void TSalesImport::AnalyseLine(std::string_view line) {
     if (Ignored(line)) return;
     if (line.size() < 5)
-        throw Exception(Text("ImportFromFile", "Exception", u8"Nieprawidłowy pakiet przysłany przez kasę: ") + line);
+        throw Exception(Text("ImportFromFile", "Exception", u8"Nieprawidłowy pakiet przysłany przez kasę: ") +
+                        AnsiString(line));
+    if (line[1] == 'k' && FAction.cfgSaleSource == 1) return AnalyseReceiptLine(line);
+    AnalyseOtherLine(AnsiString(line));
+}
+
+void TSalesImport::AnalyseOtherLine(const AnsiString& line) {
     const char c1 = line[1];
-    if (c1 == 'k' && FAction.cfgSaleSource == 1) return AnalyseReceiptLine(line);
     if (c1 == '$') {
         if (!FImportOrders) return;
         if (StartsAt(line, 1, "$#010")) {
@@ -396,25 +426,25 @@ void TSalesImport::AnalyseLine(const AnsiString& line) {
     }
 }
 
-void TSalesImport::AnalyseReceiptLine(const AnsiString& line) {
+void TSalesImport::AnalyseReceiptLine(std::string_view line) {
     const char c2 = line[2];
     if (c2 >= '0' && c2 <= '3') return FParsers.ParsePacket_k0123(line, &FReceipt, FPositionsValue);
     if (c2 == '5') return FParsers.ParsePacket_k5(line, &FReceipt);
     if (c2 == '8') return FParsers.ParsePacket_k8(line, &FReceipt);
     if (c2 != '4' && c2 != '#') return;
-    if (c2 == '#' && StartsAt(line, 1, "k#004")) {
+    if (c2 == '#' && line.substr(1, 5) == "k#004") {
         FParsers.ParsePacket_k004(line, &FReceipt, FPositionsValue);
         const int printout = FReceipt.FnrTrans;
         if (FTango < printout) {
             ImpBufsSubstitute(TdtTools(FReceipt.Fdata_czas));
             QxImpBuf& buf = *FAction.imp_buf;
-            buf.AddParameter("TangoOstatniWydruk", IntToStr(printout));
-            if (FReceipt.FnrPar != 0) buf.AddParameter("NovitusECRLastReceipt", IntToStr(FReceipt.FnrPar));
+            NoteCounters(buf, printout, FReceipt.FnrPar);
             FReceipt.PostProcess();
             double discount = 0;
             for (const QVRPosition& position : FReceipt.Fpos) discount += position.Frabat;
-            // The buffer takes the lines; the receipt under assembly keeps their room.
-            buf.AddReceipt(FReceipt);
+            // The buffer takes the sums and the payments; the positions stay in the file.
+            buf.SetPositionSource(&FStagedPositions);
+            buf.AddReceipt(FReceipt, FReceiptFrom, FLineEnd);
             buf.AddDiscount(discount, true);
         } else {
             FAction.AddWarning(Text("ImportFromFile", "Paragon", u8"Paragon ") + IntToStr(printout) +
@@ -426,7 +456,20 @@ void TSalesImport::AnalyseReceiptLine(const AnsiString& line) {
     }
     // A cancelled receipt ("k4"), a closing line and any other "k#" record end the receipt.
     FReceipt.Restart();
+    FReceiptFrom = FLineEnd;
     FPositionsValue = 0;
+}
+
+void TSalesImport::NoteCounters(QxImpBuf& buf, int printout, int receipt) {
+    auto counters = std::find_if(FCounters.begin(), FCounters.end(), [&](const TCounters& c) { return c.buf == &buf; });
+    if (counters == FCounters.end()) {
+        buf.AddParameter("TangoOstatniWydruk", "");
+        counters = FCounters.insert(FCounters.end(), TCounters{&buf, 0, 0});
+    }
+    counters->printout = printout;
+    if (receipt == 0) return;
+    if (counters->receipt == 0) buf.AddParameter("NovitusECRLastReceipt", "");
+    counters->receipt = receipt;
 }
 
 // ---- import buffers -----------------------------------------------------------------------

@@ -6,9 +6,11 @@
 // staging file left by a failed import is analysed first by the next one.
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "driver/EdiOrders.h"
 #include "driver/PacketParsers.h"
+#include "driver/StagedPositions.h"
 #include "driver/StagingFile.h"
 #include "ecr/EcrTransfers.h"
 #include "platform/DateTools.h"
@@ -19,7 +21,7 @@ class QxImpBuf;
 class TSalesImport {
 public:
     explicit TSalesImport(TQxNovitusECRAction& action)
-        : FAction(action), FStaging(action), FParsers(action), FOrders(action) {}
+        : FAction(action), FStaging(action), FParsers(action), FOrders(action), FStagedPositions(FParsers) {}
 
     void Import();
 
@@ -58,22 +60,36 @@ private:
     void Step(const std::function<void()>& body);
     // The current buffer, made for the current date when there is none.
     QxImpBuf& CurrentBuffer();
-    void AnalyseLine(const AnsiString& line);
-    void AnalyseReceiptLine(const AnsiString& line);
+    void AnalyseLine(std::string_view line);
+    void AnalyseReceiptLine(std::string_view line);
+    void AnalyseOtherLine(const AnsiString& line);
+    // The counters a taken receipt leaves in its buffer for the host. They take their place
+    // among its parameters with its first receipt, and their values when the analysis ends:
+    // a hundred thousand receipts need not write them a hundred thousand times.
+    void NoteCounters(QxImpBuf& buf, int printout, int receipt);
     AnsiString Text(const char* method, const char* piece, const char* defaultUtf8, int duplicate = 0) const;
 
     TQxNovitusECRAction& FAction;
     TStagingFile FStaging;
     TPacketParsers FParsers;
     TEdiOrders FOrders;
+    // The analysed receipts' positions, read again from the staging file for writing.
+    TStagedPositions FStagedPositions;
 
     // State of one analysis.
     int FLineNumber = 0;
-    AnsiString FLine;
+    AnsiString FLine;  // the line whose analysis failed
     int FTango = 0;
     bool FImportOrders = true;
     double FEuroRate = 1;
     NvReceipt FReceipt;
+    long long FReceiptFrom = 0;  // where the lines of the receipt under assembly begin
+    long long FLineEnd = 0;      // where the line being analysed ends
     double FPositionsValue = 0;
     AnsiString FOrderText;
+    struct TCounters {
+        QxImpBuf* buf;
+        int printout, receipt;  // receipt 0: none yet
+    };
+    std::vector<TCounters> FCounters;
 };

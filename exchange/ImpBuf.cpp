@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "ecr/LTools.h"
 #include "platform/Exceptions.h"
@@ -53,6 +54,7 @@ void QxImpBuf::Clear() {
     ds_plu.Clear();
     FIndex.Clear();
     FLines.clear();
+    FLongCodes.clear();
     FAhead.clear();
     Sorted = false;
     discount = 0;
@@ -91,19 +93,26 @@ void QxImpBuf::GetPlu(int i, QxImpTowRec& rec) {
     rec.identifier = static_cast<e_identifier>(fIdentifier->GetAsInteger());
 }
 
-TCodeIndex::TEntry* QxImpBuf::FindEntry(std::string_view code) {
-    return FIndex.Find(code, [this](int r) -> const AnsiString& { return FLines[static_cast<size_t>(r)].code; });
+std::string_view QxImpBuf::LineCode(int rec) const {
+    const TLine& line = FLines[static_cast<size_t>(rec)];
+    if (line.codeLength == TLine::kLongCode) return FLongCodes[line.longCode];
+    return std::string_view(line.code, line.codeLength);
+}
+
+size_t QxImpBuf::FindSlot(std::string_view code) const {
+    return FIndex.Find(code, [this](int r) { return LineCode(r); });
 }
 
 void QxImpBuf::IndexAppend(int rec) {
-    TLine& line = FLines[static_cast<size_t>(rec)];
-    line.nextSame = -1;
-    TCodeIndex::TEntry* entry = FindEntry(line.code);
-    if (entry == nullptr) {
-        FIndex.Insert(line.code, TCodeIndex::TEntry{rec, rec});
+    FLines[static_cast<size_t>(rec)].nextSame = -1;
+    const std::string_view code = LineCode(rec);
+    const size_t slot = FindSlot(code);
+    if (slot == TCodeIndex::npos) {
+        FIndex.Insert(code, rec, [this](int r) { return LineCode(r); });
     } else {
-        FLines[static_cast<size_t>(entry->last)].nextSame = rec;
-        entry->last = rec;
+        int& last = FIndex.Last(slot);
+        FLines[static_cast<size_t>(last)].nextSame = rec;
+        last = rec;
     }
 }
 
@@ -120,15 +129,28 @@ void QxImpBuf::AddPlu(const AnsiString& code, double quantity, double value, e_i
     fValue->SetAsExtended(value);
     fSave->SetAsInteger(1);
     fIdentifier->SetAsInteger(identifier);
-    FLines.push_back(TLine{code, quantity, value, identifier, -1, false});
+    TLine line{};
+    if (code.size() <= TLine::kShortCode) {
+        line.codeLength = static_cast<uint8_t>(code.size());
+        std::memcpy(line.code, code.data(), code.size());
+    } else {
+        line.codeLength = TLine::kLongCode;
+        line.longCode = static_cast<uint32_t>(FLongCodes.size());
+        FLongCodes.push_back(code);
+    }
+    line.identifier = identifier;
+    line.nextSame = -1;
+    line.quantity = quantity;
+    line.value = value;
+    FLines.push_back(line);
     if (Sorted) IndexAppend(static_cast<int>(FLines.size()) - 1);
 }
 
 int QxImpBuf::FindLine(std::string_view code) {
     if (FLines.empty()) return -1;
     if (!Sorted) BuildIndex();
-    const TCodeIndex::TEntry* entry = FindEntry(code);
-    return entry == nullptr ? -1 : entry->first;
+    const size_t slot = FindSlot(code);
+    return slot == TCodeIndex::npos ? -1 : FIndex.First(slot);
 }
 
 int QxImpBuf::FindRec(const AnsiString& code) {
@@ -192,14 +214,30 @@ void QxImpBuf::AddReceipt(QVRParagon* receipt) {
 }
 
 void QxImpBuf::AddReceipt(QVRParagon& receipt) {
-    receipt.PostProcess();
-    if (sprzedaz_z_paragonow) {
-        for (QVRPosition& position : receipt.Fpos) *this + &position;
-        for (QVRPayment& payment : receipt.Fpymnt) *this + &payment;
-        AddGodzinowy(TdtTools(receipt.Fdata_czas).Hour(), 0, 1, receipt.GetnPosCount());
-        AddDiscount(receipt.Frabat, true);
-    }
+    AddReceiptSums(receipt);
     FReceipts.Add(receipt);
+}
+
+void QxImpBuf::AddReceipt(QVRParagon& receipt, long long stagedFrom, long long stagedTo) {
+    AddReceiptSums(receipt);
+    FReceipts.AddStaged(receipt, stagedFrom, stagedTo);
+}
+
+void QxImpBuf::AddReceiptSums(QVRParagon& receipt) {
+    receipt.PostProcess();
+    if (!sprzedaz_z_paragonow) return;
+    for (QVRPosition& position : receipt.Fpos) *this + &position;
+    for (QVRPayment& payment : receipt.Fpymnt) *this + &payment;
+    AddGodzinowy(HourOf(receipt.Fdata_czas), 0, 1, receipt.GetnPosCount());
+    AddDiscount(receipt.Frabat, true);
+}
+
+int QxImpBuf::HourOf(double when) {
+    if (when != FHourOf) {
+        FHourOf = when;
+        FHour = TdtTools(when).Hour();
+    }
+    return FHour;
 }
 
 QxImpBuf& QxImpBuf::operator+(QVRPosition* position) {
@@ -208,7 +246,7 @@ QxImpBuf& QxImpBuf::operator+(QVRPosition* position) {
         AddToCode(IntToStr(position->Fplu), position->Filosc, static_cast<double>(position->Fwartosc), id_plu);
     else
         AddToCode(code, position->Filosc, static_cast<double>(position->Fwartosc), id_barcode);
-    AddGodzinowy(TdtTools(position->Fdata_czas).Hour(), static_cast<double>(position->Fwartosc), 0, 0);
+    AddGodzinowy(HourOf(position->Fdata_czas), static_cast<double>(position->Fwartosc), 0, 0);
     if (position->FTyp == ptBottleSale)
         AddBottlesSaled(static_cast<double>(position->Fwartosc));
     else if (position->FTyp == ptBottleReturn)
@@ -402,7 +440,7 @@ void QxImpBuf::WriteToFile(TMFile& file, bool stripZeros) {
     if (par_szczeg) {
         QVRParagon receipt;
         for (size_t i = 0; i < FReceipts.Count(); ++i) {
-            FReceipts.Get(i, receipt);
+            FReceipts.Get(i, receipt, FPositionSource);
             file << receipt;
         }
     }

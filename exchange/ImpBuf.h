@@ -1,6 +1,7 @@
 #pragma once
 // The sales import buffer: everything imported from the register for one sales day, and the
 // writer of the host's sales import file "kasa.imp" and of the single-receipt lines.
+#include <climits>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -78,6 +79,11 @@ public:
     // one it is lent, whose lines it moves out.
     void AddReceipt(QVRParagon* receipt);
     void AddReceipt(QVRParagon& receipt);
+    // The same for a receipt whose positions the bytes [stagedFrom, stagedTo) of the position
+    // source hold: its sums are taken now, its positions are read again when it is written.
+    void AddReceipt(QVRParagon& receipt, long long stagedFrom, long long stagedTo);
+    // Where staged receipts' positions are read again; it must outlive the writing.
+    void SetPositionSource(TPositionSource* source) { FPositionSource = source; }
     QxImpBuf& operator+(QVRPosition* position);
     QxImpBuf& operator+(QVRPayment* payment);
 
@@ -125,11 +131,11 @@ public:
         kas_is_innefplat = true;
     }
     void Kas_AddParagonow(int n) {
-        kas_paragonow += n;
+        AddCount(kas_paragonow, n);
         kas_is_paragonow = true;
     }
     void Kas_AddIlParAnulowanych(int n) {
-        kas_il_par_anulowanych += n;
+        AddCount(kas_il_par_anulowanych, n);
         kas_is_il_par_anulowanych = true;
     }
     void Kas_AddWartParAnulowanych(double a) {
@@ -137,7 +143,7 @@ public:
         kas_is_wart_par_anulowanych = true;
     }
     void Kas_AddIlStorno(int n) {
-        kas_il_storno += n;
+        AddCount(kas_il_storno, n);
         kas_is_il_storno = true;
     }
     void Kas_AddWartStorno(double a) {
@@ -205,6 +211,12 @@ public:
     std::vector<AnsiString> kas_wal;
 
 private:
+    // A count of the cashiers' report summed over reports, held at the limits of an int:
+    // a garbled report must not wrap it round.
+    static void AddCount(int& total, int n) {
+        const long long sum = static_cast<long long>(total) + n;
+        total = sum > INT_MAX ? INT_MAX : sum < INT_MIN ? INT_MIN : static_cast<int>(sum);
+    }
     struct TWaluta {
         AnsiString name;
         long double rate, cash, balance;
@@ -214,8 +226,10 @@ private:
     // up to date by AddPlu afterwards.
     void BuildIndex();
     void IndexAppend(int rec);
-    // The index entry of the code, or null.
-    TCodeIndex::TEntry* FindEntry(std::string_view code);
+    // The code of goods line rec.
+    std::string_view LineCode(int rec) const;
+    // The index slot of the code, or TCodeIndex::npos.
+    size_t FindSlot(std::string_view code) const;
     // The first line of the code, or -1.
     int FindLine(std::string_view code);
     void AddToCode(std::string_view code, double quantity, double value, e_identifier identifier);
@@ -223,24 +237,40 @@ private:
     // Puts the sums of the lines added to since into ds_plu; every reader of it calls this first.
     void PutBackSums();
     e_identifier Resolve(int identifier, const char* error) const;
+    // A receipt's part in the buffer's sums, before it is kept.
+    void AddReceiptSums(QVRParagon& receipt);
+    // The hour of a moment; a receipt's positions share theirs.
+    int HourOf(double when);
     static AnsiString WalutaText(int number, const TWaluta& w);
 
     TCodeIndex FIndex;
     // Each goods line's code, identifier and sums as ds_plu holds them, or will once put back:
     // a position added to a line already there changes these alone, not the line's record, so
     // that an import of a million positions on a few thousand goods does not decode and
-    // re-encode a record for each of them. The code and the sums share their place in memory,
-    // so that finding a line and adding to it touch the same bytes.
-    struct TLine {
-        AnsiString code;
-        long double quantity, value;
+    // re-encode a record for each of them. A line fills one cache line, its code in place (a
+    // longer one among FLongCodes), so that finding a line and adding to it touch the same
+    // 64 bytes.
+    struct alignas(64) TLine {
+        static constexpr size_t kShortCode = 20;
+        static constexpr uint8_t kLongCode = 0xFF;
+        union {
+            char code[kShortCode];
+            uint32_t longCode;
+        };
+        uint8_t codeLength;  // kLongCode: the code is FLongCodes[longCode]
+        bool ahead;          // not yet put back
         int identifier;
         int nextSame;  // the next line of the same code, or -1
-        bool ahead;    // not yet put back
+        long double quantity, value;
     };
+    static_assert(sizeof(TLine) == 64, "a goods line fills one cache line");
     std::vector<TLine> FLines;
+    std::vector<AnsiString> FLongCodes;
     std::vector<int> FAhead;  // the lines whose sums are not yet put back
     std::vector<TWaluta> FWaluty;
+    TPositionSource* FPositionSource = nullptr;
+    double FHourOf = 0;
+    int FHour = 0;
     TMField* fPlu;
     TMField* fQuantity;
     TMField* fValue;

@@ -87,6 +87,19 @@ public:
     QVRParagon& operator+(QVRPayment* payment);
     QVRParagon& Add(QVRPosition position);
     QVRParagon& Add(QVRPayment payment);
+    // Adds a position that fill(position) makes in place, unless it returns false: a receipt
+    // read from a large file then copies no position.
+    template <class Fill>
+    bool AddFilled(Fill&& fill) {
+        QVRPosition& position = Fpos.emplace_back();
+        if (!fill(position)) {
+            Fpos.pop_back();
+            return false;
+        }
+        ProcessEachPosition(position);
+        if (Fpos.size() == 1) ProcessFirstPosition(position);
+        return true;
+    }
 
     int GetnPosCount() const { return static_cast<int>(Fpos.size()); }
     int GetnPaymentCount() const { return static_cast<int>(Fpymnt.size()); }

@@ -2,13 +2,30 @@
 
 #include <cstring>
 
-void TReceiptStore::Add(QVRParagon& receipt) {
+#include "platform/Exceptions.h"
+
+TReceiptStore::THead TReceiptStore::AddHead(QVRParagon& receipt) {
     THead head;
     static_cast<QVRParagonHead&>(head) = receipt;
     head.firstPosition = FPositions.size();
     head.positions = static_cast<uint32_t>(receipt.Fpos.size());
     head.firstPayment = FPayments.size();
     head.payments = static_cast<uint32_t>(receipt.Fpymnt.size());
+    for (QVRPayment& payment : receipt.Fpymnt) FPayments.push_back(std::move(payment));
+    receipt.Fpymnt.clear();
+    return head;
+}
+
+void TReceiptStore::AddStaged(QVRParagon& receipt, long long from, long long to) {
+    THead head = AddHead(receipt);
+    head.stagedFrom = from;
+    head.stagedTo = to;
+    receipt.Fpos.clear();
+    FHeads.push_back(std::move(head));
+}
+
+void TReceiptStore::Add(QVRParagon& receipt) {
+    THead head = AddHead(receipt);
     for (const QVRPosition& from : receipt.Fpos) {
         TPosition to;
         to.value = from.Fwartosc;
@@ -28,15 +45,20 @@ void TReceiptStore::Add(QVRParagon& receipt) {
         }
         FPositions.push_back(std::move(to));
     }
-    for (QVRPayment& payment : receipt.Fpymnt) FPayments.push_back(std::move(payment));
     receipt.Fpos.clear();
-    receipt.Fpymnt.clear();
     FHeads.push_back(std::move(head));
 }
 
-void TReceiptStore::Get(size_t i, QVRParagon& receipt) const {
+void TReceiptStore::Get(size_t i, QVRParagon& receipt, TPositionSource* source) const {
     const THead& head = FHeads[i];
     static_cast<QVRParagonHead&>(receipt) = head;
+    receipt.Fpymnt.clear();
+    for (uint32_t k = 0; k < head.payments; ++k) receipt.Fpymnt.push_back(FPayments[head.firstPayment + k]);
+    if (head.stagedFrom >= 0) {
+        if (source == nullptr) throw Exception("TReceiptStore: no source for the positions of a staged receipt");
+        source->ReadPositions(head.stagedFrom, head.stagedTo, head.positions, receipt);
+        return;
+    }
     receipt.Fpos.resize(head.positions);
     for (uint32_t k = 0; k < head.positions; ++k) {
         const TPosition& from = FPositions[head.firstPosition + k];
@@ -53,8 +75,6 @@ void TReceiptStore::Get(size_t i, QVRParagon& receipt) const {
         else
             to.Fkod.assign(from.code, from.codeLength);
     }
-    receipt.Fpymnt.clear();
-    for (uint32_t k = 0; k < head.payments; ++k) receipt.Fpymnt.push_back(FPayments[head.firstPayment + k]);
 }
 
 void TReceiptStore::Clear() {

@@ -2,21 +2,37 @@
 // The receipts of an import buffer, kept until the buffer is written: their heads, positions
 // and payments each in blocks of their own, rather than an object and two lists per receipt.
 // A large import holds a hundred thousand receipts and a million positions: an allocation per
-// receipt, or a position as large as its text, would cost more than reading them.
+// receipt, or a position as large as its text, would cost more than reading them. Receipts
+// analysed from a staging file keep no positions at all: the file still holds their lines,
+// and they are read from it again when the buffer is written.
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "exchange/Receipt.h"
 
+// Where the positions of staged receipts are read again.
+class TPositionSource {
+public:
+    virtual ~TPositionSource() = default;
+    // The positions of the receipt whose lines are the bytes [from, to) of the source, into
+    // receipt.Fpos (replaced), exactly as they were when it was added with count positions;
+    // receipt's head is already in place. Raises when they cannot be.
+    virtual void ReadPositions(long long from, long long to, size_t count, QVRParagon& receipt) = 0;
+};
+
 class TReceiptStore {
 public:
     // Keeps the receipt's head and lines; its lines are moved out, so it can be filled again
     // without allocating.
     void Add(QVRParagon& receipt);
+    // Keeps the head and payments of a receipt whose positions the bytes [from, to) of a
+    // position source hold; they are dropped from receipt.
+    void AddStaged(QVRParagon& receipt, long long from, long long to);
     size_t Count() const { return FHeads.size(); }
-    // Receipt i as it was added, rebuilt in receipt (its lines replaced).
-    void Get(size_t i, QVRParagon& receipt) const;
+    // Receipt i as it was added, rebuilt in receipt (its lines replaced); a staged receipt's
+    // positions come from source.
+    void Get(size_t i, QVRParagon& receipt, TPositionSource* source) const;
     void Clear();
 
 private:
@@ -46,7 +62,10 @@ private:
     struct THead : QVRParagonHead {
         size_t firstPosition = 0, firstPayment = 0;
         uint32_t positions = 0, payments = 0;
+        long long stagedFrom = -1, stagedTo = -1;  // stagedFrom >= 0: positions in a source
     };
+    // The head and payments, with the room of count positions from firstPosition.
+    THead AddHead(QVRParagon& receipt);
     // A position in two thirds of the room of a QVRPosition: its code, as short as goods codes
     // are, kept in place; a longer one among FLongCodes.
     struct TPosition {

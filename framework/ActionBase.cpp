@@ -269,11 +269,10 @@ void TQxActionBase::DodajKomunikat(int kind, const AnsiString& text) {
 }
 
 AnsiString TQxActionBase::ZmienOstatniKomunikat(int kind, const AnsiString& text) {
-    AnsiString previous = FOstatniKomunikat;
-    const AnsiString line = Trim(text);
+    AnsiString line(TrimView(text));
     if (FLibrary) FLibrary->ZmienOstatniKomunikat(FArg2, kind, line);
-    FOstatniKomunikat = line;
-    return previous;
+    line.swap(FOstatniKomunikat);
+    return line;  // the one before
 }
 
 AnsiString TQxActionBase::PodajOstatniKomunikat(bool withoutValue) {
@@ -317,9 +316,13 @@ void TQxActionBase::MsgAdd(const AnsiString& text, LPVState state, int max) {
 void TQxActionBase::MsgP(int progress) {
     if (progress == FLastProgress) return;
     FLastProgress = progress;
-    if (FLastState == LPV_Value)
-        ZmienOstatniKomunikat(zkInformacja, FLastMsg + ":" + kValueMark + IntToStr(progress));
-    else if (FLastState == LPV_Percent)
+    if (FLastState == LPV_Value) {
+        // Sent thousands of times in a long run: built in one piece.
+        AnsiString text;
+        text.reserve(FLastMsg.size() + 24);
+        text.append(FLastMsg).append(1, ':').append(1, kValueMark).append(IntToStr(progress));
+        ZmienOstatniKomunikat(zkInformacja, text);
+    } else if (FLastState == LPV_Percent)
         ZmienOstatniKomunikat(zkInformacja, FLastMsg + ":" + kValueMark +
                                                 IntToStr(static_cast<long long>(progress) * 100 / FLastMax) + " %");
 }

@@ -33,6 +33,7 @@ bool TLineReader::Next(std::string_view& line) {
         // More bytes: the unfinished line moves to the front, the buffer grows when it is full.
         if (FBegin > 0) {
             std::memmove(FBuffer.data(), FBuffer.data() + FBegin, FEnd - FBegin);
+            FBase += static_cast<long long>(FBegin);
             FEnd -= FBegin;
             FScan -= FBegin;
             FBegin = 0;

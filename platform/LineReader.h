@@ -22,13 +22,16 @@ public:
     bool Next(AnsiString& line);
     // After Next returned false: the bytes after the last CR LF.
     std::string_view Rest() const { return std::string_view(FBuffer.data() + FBegin, FEnd - FBegin); }
+    // Where the next line begins, counted in bytes from where reading began.
+    long long Offset() const { return FBase + static_cast<long long>(FBegin); }
 
 private:
     static constexpr size_t kBlock = 1 << 16;
     TMFile& FFile;
     std::vector<char> FBuffer;
     bool FUnendedLastLine;
-    size_t FBegin = 0;  // the unread bytes: FBegin .. FEnd
+    long long FBase = 0;  // bytes dropped from the front of the buffer so far
+    size_t FBegin = 0;    // the unread bytes: FBegin .. FEnd
     size_t FEnd = 0;
     size_t FScan = 0;  // no line end before this
     bool FEof = false;

@@ -6,6 +6,7 @@
 #include <climits>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,12 +65,6 @@ AnsiString Trim(const AnsiString& text) {
     while (begin < end && IsBlank(text[begin])) ++begin;
     while (end > begin && IsBlank(text[end - 1])) --end;
     return text.substr(begin, end - begin);
-}
-
-std::string_view TrimView(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
 }
 
 AnsiString TrimLeft(const AnsiString& text) {
@@ -134,13 +129,9 @@ bool TryStrToInt64(std::string_view text, long long& value) {
     const char* digits = first + (negative ? 1 : 0);
     if (last != digits && last - digits <= 18) {
         long long magnitude = 0;
-        const char* at = digits;
-        for (; at != last && *at >= '0' && *at <= '9'; ++at) magnitude = magnitude * 10 + (*at - '0');
-        if (at == last) {
-            value = negative ? -magnitude : magnitude;
-            return true;
-        }
-        return false;
+        if (!TryDigits(std::string_view(digits, static_cast<size_t>(last - digits)), magnitude)) return false;
+        value = negative ? -magnitude : magnitude;
+        return true;
     }
     long long result = 0;
     const auto [end, error] = std::from_chars(first, last, result);

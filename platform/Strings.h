@@ -3,6 +3,7 @@
 // Texts are 8-bit: Windows-1250 on the host side, code page 852 on the register side.
 #include <cstdarg>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,8 +32,14 @@ AnsiString SubString(const AnsiString& text, int pos, int count);
 // Position (from 1) of the first occurrence of what in text, 0 when absent.
 int Pos(const AnsiString& what, const AnsiString& text);
 
-AnsiString Trim(const AnsiString& text);           // removes bytes <= ' ' at both ends
-std::string_view TrimView(std::string_view text);  // the same, in place
+AnsiString Trim(const AnsiString& text);  // removes bytes <= ' ' at both ends
+// The same, in place.
+inline std::string_view TrimView(std::string_view text) {
+    size_t begin = 0, end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+    return text.substr(begin, end - begin);
+}
 AnsiString TrimLeft(const AnsiString& text);
 AnsiString TrimRight(const AnsiString& text);
 AnsiString UpperCase(const AnsiString& text);  // ASCII letters only
@@ -51,6 +58,41 @@ int StrToIntDef(std::string_view text, int def);
 // The same for 64-bit values.
 bool TryStrToInt64(std::string_view text, long long& value);
 long long StrToInt64(std::string_view text);
+
+// Eight ASCII digits read at once, or false when one of them is not a digit. The word holds
+// the first digit in its lowest byte (both targets are little-endian).
+inline bool TryEightDigits(const char* at, uint64_t& value) {
+    uint64_t word;
+    std::memcpy(&word, at, 8);
+    // A digit's high nibble is 3, and adding 6 to it does not carry out of its low nibble.
+    const uint64_t high = 0xF0F0F0F0F0F0F0F0ULL, threes = 0x3030303030303030ULL;
+    if ((word & high) != threes || ((word + 0x0606060606060606ULL) & high) != threes) return false;
+    word -= threes;
+    word = word * 10 + (word >> 8);  // two-digit numbers in every other byte
+    value = ((word & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32)) +
+             ((word >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32))) >>
+            32;
+    return true;
+}
+// One to eighteen ASCII digits and nothing else, as a register fills its number fields; a
+// few million of them in a large sales import.
+inline bool TryDigits(std::string_view text, long long& value) {
+    if (text.empty() || text.size() > 18) return false;
+    uint64_t result = 0, eight = 0;
+    const char* at = text.data();
+    const char* const last = at + text.size();
+    for (; last - at >= 8; at += 8) {
+        if (!TryEightDigits(at, eight)) return false;
+        result = result * 100000000 + eight;
+    }
+    for (; at != last; ++at) {
+        const unsigned digit = static_cast<unsigned char>(*at) - '0';
+        if (digit > 9) return false;
+        result = result * 10 + digit;
+    }
+    value = static_cast<long long>(result);
+    return true;
+}
 // Strict decimal number: optional sign, digits with an optional "." and decimals, optional
 // exponent; no blanks. StrToFloat raises EConvertError ("'x' is not a valid floating point value").
 bool TryStrToFloat(const AnsiString& text, long double& value);

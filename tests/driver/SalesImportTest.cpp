@@ -251,6 +251,23 @@ TEST_F(Analysis, FailureLeavesTheStagingFileAsItWasAndHandsNothingMore) {
     }
 }
 
+// Receipts' positions are read from the staging file again when their buffer is written.
+TEST_F(Analysis, PositionsNoLongerInTheStagingFileFailTheWriting) {
+    Stage({Sale(1, "5900001", 0, 1, 100, 100), Sale(1, "5900002", 0, 1, 100, 100), Close(1, 101, kWhen1)});
+    TQxNovitusECRAction action(&host, nullptr);
+    action.ReadParams();
+    TSalesImport import(action);
+    import.Analyse(Staging());
+    WriteAll(Staging(), Sale(1, "5900001", 0, 1, 100, 100) + "\r\n");
+    try {
+        import.ImpBufsSave();
+        ADD_FAILURE() << "written";
+    } catch (const std::exception& e) {
+        EXPECT_STREQ(e.what(), "Pozycje paragonu 1 nie daj\xB9 si\xEA ponownie odczyta\xE6 z pliku novitus.imp");
+    }
+    EXPECT_TRUE(host.loads.empty());
+}
+
 TEST_F(Analysis, OnlyAFiscalReportParameterIsWrittenButNotHandedOver) {
     Stage({"Dx 240313 0000000042", "Dw000000000000000000000012345"});
     EXPECT_EQ(Run(), "");

@@ -225,6 +225,21 @@ TEST(ImpBuf, CashStateFieldsAllInTheirOrder) {
     EXPECT_FALSE(buf.Kas_IsActiveKasjerSection());
 }
 
+// Counts summed over garbled reports stop at the limits of the field rather than wrap round.
+TEST(ImpBuf, CashierCountsStopAtTheLimits) {
+    QxImpBuf buf;
+    buf.Kas_SetNumer(1);
+    for (int k = 0; k < 2; ++k) {
+        buf.Kas_AddParagonow(2000000000);
+        buf.Kas_AddIlParAnulowanych(-2000000000);
+        buf.Kas_AddIlStorno(1234500000);
+    }
+    buf.MakeStanKasyStr();
+    EXPECT_EQ(buf.StanKasyStr,
+              "KAS_NUMER;1\r\nKAS_PARAGONOW;2147483647\r\nKAS_IL_PAR_ANULOWANYCH;-2147483648\r\nKAS_IL_STORNO;"
+              "2147483647\r\n");
+}
+
 TEST(ImpBuf, CurrencyEntriesMergeByName) {
     QxImpBuf buf;
     buf.Kas_AddWaluta("EUR", 431, 100, 200);
@@ -305,11 +320,11 @@ TEST(ImpBuf, ReadsBetweenAdditionsSeeTheRunningSums) {
 
 TEST(ImpBuf, ManyCodesInAnyOrderAreFoundAndMerged) {
     // Short codes; barcodes alike in their first eight bytes; codes that differ only past
-    // their first eight bytes and have various lengths.
+    // their first eight bytes and have various lengths, up to ones too long to keep in place.
     AnsiString (*const codes[])(int) = {
         [](int k) { return IntToStr(k); },
         [](int k) { return IntToStr(5900000000000LL + k); },
-        [](int k) { return "12345678" + IntToStr(k) + "-" + AnsiString(static_cast<size_t>(k % 9), '8'); },
+        [](int k) { return "12345678" + IntToStr(k) + "-" + AnsiString(static_cast<size_t>(k % 19), '8'); },
     };
     for (const auto code : codes) {
         QxImpBuf buf;

@@ -187,7 +187,7 @@ TEST(ReceiptStore, GivesBackEveryReceiptAsItsBlockWasWritten) {
     ASSERT_EQ(store.Count(), 3u);
     QVRParagon rebuilt;
     for (size_t r = 0; r < 3; ++r) {
-        store.Get(r, rebuilt);
+        store.Get(r, rebuilt, nullptr);
         EXPECT_EQ(WriteBlock(rebuilt, "stored_after"), blocks[r]) << r;
     }
 }

@@ -111,6 +111,26 @@ TEST(StrictInteger, SixtyFourBit) {
     EXPECT_EQ(StrToInt64("5000000000"), 5000000000LL);
 }
 
+// Long runs of digits are read eight at a time: every digit at every place, and a byte next to
+// the digits at every place of the run.
+TEST(StrictInteger, EveryDigitAndNearMissAtEveryPlace) {
+    long long value = 0;
+    for (size_t length = 1; length <= 18; ++length)
+        for (size_t at = 0; at < length; ++at) {
+            for (char digit = '0'; digit <= '9'; ++digit) {
+                std::string text(length, '7');
+                text[at] = digit;
+                ASSERT_TRUE(TryStrToInt64(text, value)) << text;
+                EXPECT_EQ(value, std::stoll(text)) << text;
+            }
+            for (char near : {'/', ':', '?', '@', ' ', '\x10', '\xB5', '\x75'}) {
+                std::string text(length, '1');
+                text[at] = near;
+                EXPECT_FALSE(TryStrToInt64(text, value)) << length << " " << at << " " << int(near);
+            }
+        }
+}
+
 TEST(StrictInteger, StrToIntRaisesWithTheText) {
     EXPECT_EQ(StrToInt("15"), 15);
     try {
