@@ -1,5 +1,7 @@
 // The sales import's records and the analysis of its staging file, with the file standing in
 // for the register.
+#include <sstream>
+
 #include "driver/PacketParsers.h"
 #include "driver/SalesImport.h"
 #include "tests/driver/SalesFixture.h"
@@ -15,6 +17,11 @@ TEST_F(Parsers, SaleLines) {
     host.weightedFormats = {"21SSSSS?????K"};
     AnsiString unreadable = Sale(1, "5900001", 0, 2, 100, 0);
     unreadable.replace(43, 10, "  zero    ");
+    // Fields not filled with digits are read as any field is: blanks around, a sign, defaults.
+    const auto edited = [](size_t at, const char* text) {
+        AnsiString line = Sale(1, "5900001", 3, 1500, 100, 150);
+        return line.replace(at, std::char_traits<char>::length(text), text);
+    };
     const struct {
         AnsiString line;
         const char* code;
@@ -32,6 +39,11 @@ TEST_F(Parsers, SaleLines) {
         {Sale(2, "5900002", 0, 2, 50, 100), "5900002", 2000, 100, 0, ptBottleSale},
         {Sale(1, "2112345", 3, 756, 3290, 2487), "2112345??????", 756, 2487, 0, ptSale},
         {unreadable, "5900001", 2000, 1, 199, ptSale},
+        {edited(2, " "), "5900001", 1500, 150, 0, ptSale},
+        {edited(22, " "), "5900001", 1500, 150, 0, ptSale},
+        {edited(23, "   1500   "), "5900001", 1500, 150, 0, ptSale},
+        {edited(43, "-000000150"), "5900001", 1500, -150, 300, ptSale},
+        {edited(33, "+000000100"), "5900001", 1500, 150, 0, ptSale},
     };
     TQxNovitusECRAction action(&host, nullptr);
     TPacketParsers parsers(action);
@@ -266,6 +278,62 @@ TEST_F(Analysis, PositionsNoLongerInTheStagingFileFailTheWriting) {
         EXPECT_STREQ(e.what(), "Pozycje paragonu 1 nie daj\xB9 si\xEA ponownie odczyta\xE6 z pliku novitus.imp");
     }
     EXPECT_TRUE(host.loads.empty());
+}
+
+// A staging file many times the size of one read-ahead block: every receipt is written with
+// the positions its own lines hold, in their order, whatever lies between them.
+TEST_F(Analysis, PositionsAreReadAgainReceiptByReceiptFromALargeStagingFile) {
+    std::vector<AnsiString> lines;
+    std::vector<AnsiString> codes;
+    for (int r = 1; r <= 3000; ++r) {
+        for (int k = 0; k < 1 + r % 7; ++k) {
+            const AnsiString code = IntToStr(5900000 + (r * 7 + k) % 500);
+            lines.push_back(Sale(1, code.c_str(), 0, 1, 100, 100));
+            codes.push_back(code);
+        }
+        if (r % 5 == 0) lines.push_back(Sale(0, "5900999", 0, 1, 100, 100));  // voided: no position
+        if (r % 11 == 0) lines.push_back("Dk1 5900998");                      // short: warned, no position
+        if (r % 13 == 0) lines.push_back("DU" + AnsiString(60, '0'));         // counters between receipts
+        lines.push_back(Close(r, 100 + r, kWhen1));
+    }
+    Stage(lines);
+    EXPECT_EQ(Run(), "");
+    ASSERT_EQ(host.loads.size(), 1u);
+    std::vector<AnsiString> written;
+    int announced = 0;
+    std::istringstream load(host.loads[0]);
+    for (AnsiString line; std::getline(load, line);) {
+        std::vector<AnsiString> fields;
+        std::istringstream record(line);
+        for (AnsiString field; std::getline(record, field, ';');) fields.push_back(field);
+        if (fields.size() > 3 && fields[0] == "TRN") announced += std::stoi(fields[3]);
+        if (fields.size() > 3 && fields[0] == "ZAW") written.push_back(fields[2]);
+    }
+    EXPECT_EQ(written, codes);
+    EXPECT_EQ(announced, static_cast<int>(codes.size()));
+}
+
+// The counters a buffer carries keep the place of its first receipt among its parameters and
+// take the values of its last.
+TEST_F(Analysis, ReceiptCountersKeepTheirPlaceAndTakeTheLastValues) {
+    const AnsiString fiscal = "Dx 240313 0000000042", sale = Sale(1, "5900001", 0, 1, 100, 100);
+    const struct {
+        std::vector<AnsiString> lines;
+        const char* parameters;
+    } cases[] = {
+        {{sale, Close(1, 101, kWhen1), fiscal, sale, Close(2, 102, kWhen1), sale, Close(0, 103, kWhen1)},
+         "KASPAR;TangoOstatniWydruk;103\r\nKASPAR;NovitusECRLastReceipt;2\r\nKASPAR;NovitusECRFiscalReportNo;42\r\n"},
+        {{sale, Close(0, 101, kWhen1), fiscal, sale, Close(5, 102, kWhen1)},
+         "KASPAR;TangoOstatniWydruk;102\r\nKASPAR;NovitusECRFiscalReportNo;42\r\n"
+         "KASPAR;NovitusECRFiscalReportDate;240313\r\nKASPAR;NovitusECRLastReceipt;5\r\n"},
+    };
+    for (const auto& c : cases) {
+        host.loads.clear();
+        Stage(c.lines);
+        EXPECT_EQ(Run(), "");
+        ASSERT_EQ(host.loads.size(), 1u);
+        EXPECT_NE(host.loads[0].find(c.parameters), AnsiString::npos) << c.parameters;
+    }
 }
 
 TEST_F(Analysis, OnlyAFiscalReportParameterIsWrittenButNotHandedOver) {

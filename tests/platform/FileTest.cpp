@@ -6,6 +6,7 @@
 #include "TempDir.h"
 #include "platform/Exceptions.h"
 #include "platform/File.h"
+#include "platform/LineReader.h"
 
 namespace {
 
@@ -283,6 +284,33 @@ TEST_F(FileTest, ReadStringsAcrossReadBlocks) {
         std::vector<AnsiString> list;
         TMFile::ReadStringsFromFile(dir / "blocks.txt", list);
         EXPECT_EQ(list, lines) << shift;
+    }
+}
+
+// Where each line begins, as the reader counts it, across its blocks and its growing buffer,
+// from a file read from its start and from the middle.
+TEST_F(FileTest, LineReaderOffsetsAcrossBlocks) {
+    const std::vector<AnsiString> lines = {"a",    AnsiString(65533, 'x') + "\r", "",
+                                           "b\rc", AnsiString(200000, 'y'),       "z"};
+    AnsiString content;
+    for (const AnsiString& line : lines) content += line + "\r\n";
+    WriteBytes(dir / "offsets.txt", content);
+    for (const size_t start : {size_t{0}, size_t{3}}) {
+        TMFile file;
+        file.SetPath(dir / "offsets.txt");
+        file.Open();
+        file.SetPointer(static_cast<long long>(lines[0].size() + 2) * static_cast<long long>(start > 0));
+        TLineReader reader(file);
+        long long expected = 0;
+        std::string_view line;
+        for (size_t k = start > 0 ? 1 : 0; k < lines.size(); ++k) {
+            EXPECT_EQ(reader.Offset(), expected) << k;
+            ASSERT_TRUE(reader.Next(line)) << k;
+            EXPECT_EQ(line, lines[k]) << k;
+            expected += static_cast<long long>(lines[k].size() + 2);
+        }
+        EXPECT_FALSE(reader.Next(line));
+        EXPECT_EQ(reader.Offset(), expected);
     }
 }
 
