@@ -49,6 +49,10 @@ public:
     // line of kind 0, which is read and dropped. The caller has checked its length.
     bool ReadSaleLine(std::string_view line, QVRPosition& position);
     static constexpr size_t kSaleLineLength = 53;
+    // A sale line record ("k0" to "k3"), of any length.
+    static bool IsSaleLine(std::string_view line) {
+        return line.size() >= 3 && line[1] == 'k' && line[2] >= '0' && line[2] <= '3';
+    }
     // The warning for a line too short for its record; what is the record's own text.
     void WarnShortLine(std::string_view line, const char* piece, const char* whatUtf8, bool translated = true);
 

@@ -427,8 +427,8 @@ void TSalesImport::AnalyseOtherLine(const AnsiString& line) {
 }
 
 void TSalesImport::AnalyseReceiptLine(std::string_view line) {
+    if (TPacketParsers::IsSaleLine(line)) return FParsers.ParsePacket_k0123(line, &FReceipt, FPositionsValue);
     const char c2 = line[2];
-    if (c2 >= '0' && c2 <= '3') return FParsers.ParsePacket_k0123(line, &FReceipt, FPositionsValue);
     if (c2 == '5') return FParsers.ParsePacket_k5(line, &FReceipt);
     if (c2 == '8') return FParsers.ParsePacket_k8(line, &FReceipt);
     if (c2 != '4' && c2 != '#') return;

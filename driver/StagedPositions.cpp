@@ -47,7 +47,7 @@ void TStagedPositions::ReadPositions(long long from, long long to, size_t count,
         if (end == std::string_view::npos) end = bytes.size();
         const std::string_view line = bytes.substr(0, end);
         bytes.remove_prefix(std::min(bytes.size(), end + 2));
-        if (line.size() < TPacketParsers::kSaleLineLength || line[1] != 'k' || line[2] < '0' || line[2] > '3') continue;
+        if (!TPacketParsers::IsSaleLine(line) || line.size() < TPacketParsers::kSaleLineLength) continue;
         QVRPosition position;
         if (FParsers.ReadSaleLine(line, position)) receipt.Fpos.push_back(std::move(position));
     }
