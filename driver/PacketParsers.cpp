@@ -97,6 +97,7 @@ void NvReceipt::Restart() {
     static_cast<QVRParagonHead&>(*this) = QVRParagonHead();
     Fpos.clear();
     Fpymnt.clear();
+    FSold.clear();
 }
 
 double TPacketParsers::ParseValue(std::string_view line, int position, int length) {
@@ -121,25 +122,40 @@ void TPacketParsers::WarnShortLine(std::string_view line, const char* method, co
                        FAction.logError.get());
 }
 
-bool TPacketParsers::ReadSaleLine(std::string_view line, QVRPosition& position) {
+bool TPacketParsers::ReadSaleFigures(std::string_view line, int& quantity, int64_t& value, int& discount,
+                                     position_type& type) {
     const int kind = DigitAt(line, 3, 1);
     if (kind == 0) return false;
     const int decimals = DigitAt(line, 23, 3);
     const double raw = AmountAt(line, 24);
     const double price = AmountAt(line, 34);
-    const double value = AmountAt(line, 44);
+    const double amount = AmountAt(line, 44);
     // The field is one digit; its powers of ten are exact, as std::pow gives them.
     static const double kPowers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    const double quantity = raw / kPowers[decimals] * 1000;
-    position.Fkod = FormatBarcodeIn(Field(line, 4, 18));
-    position.Filosc = Clamped(quantity >= 0 ? quantity + 0.5 : quantity - 0.5);
-    position.Fwartosc = Amount(value);
-    position.Frabat = Clamped(price * quantity / 1000 - value);
-    position.FTyp = kind == 2 ? ptBottleSale : kind == 3 ? ptBottleReturn : ptSale;
+    const double thousandths = raw / kPowers[decimals] * 1000;
+    quantity = Clamped(thousandths >= 0 ? thousandths + 0.5 : thousandths - 0.5);
+    value = Amount(amount);
+    discount = Clamped(price * thousandths / 1000 - amount);
+    type = kind == 2 ? ptBottleSale : kind == 3 ? ptBottleReturn : ptSale;
     if (kind == 3) {
-        position.Filosc = -position.Filosc;
-        position.Fwartosc = -position.Fwartosc;
+        quantity = -quantity;
+        value = -value;
     }
+    return true;
+}
+
+bool TPacketParsers::ReadSaleLine(std::string_view line, QVRPosition& position) {
+    if (!ReadSaleFigures(line, position.Filosc, position.Fwartosc, position.Frabat, position.FTyp)) return false;
+    position.Fkod = FormatBarcodeIn(Field(line, 4, 18));
+    return true;
+}
+
+bool TPacketParsers::ReadSaleLine(std::string_view line, QVRSoldLine& sold) {
+    if (!ReadSaleFigures(line, sold.quantity, sold.value, sold.discount, sold.type)) return false;
+    const TSaleCodes::TCode code = FCodes.Get(line.substr(3, TSaleCodes::kFieldLength),
+                                              [this](std::string_view field) { return FormatBarcodeIn(field); });
+    sold.code = code.code;
+    sold.key = code.key;
     return true;
 }
 
@@ -147,8 +163,11 @@ void TPacketParsers::ParsePacket_k0123(std::string_view line, NvReceipt* receipt
     if (line.size() < kSaleLineLength)
         return WarnShortLine(line, "ParsePacket_k0123",
                              u8" (pozycja sprzedaży) przysłana przez kasę ma nieprawidłową strukturę.");
-    if (receipt->AddFilled([&](QVRPosition& position) { return ReadSaleLine(line, position); }))
-        positionsValue += static_cast<double>(receipt->Fpos.back().Fwartosc);
+    QVRSoldLine& sold = receipt->FSold.emplace_back();
+    if (ReadSaleLine(line, sold))
+        positionsValue += static_cast<double>(sold.value);
+    else
+        receipt->FSold.pop_back();
 }
 
 void TPacketParsers::ParsePacket_k5(std::string_view line, NvReceipt* receipt) {

@@ -4,6 +4,9 @@
 // add to the current import buffer. A line too short for its fields is skipped with a warning.
 #include <string_view>
 
+#include <vector>
+
+#include "driver/SaleCodes.h"
 #include "exchange/Receipt.h"
 #include "platform/Strings.h"
 
@@ -19,14 +22,19 @@ public:
     static void StampLines(QVRParagon& receipt);
     // Empty again, as a new receipt, keeping the room its lines took.
     void Restart();
+
+    // The sale lines of a receipt analysed from a staging file, as the import buffer sums
+    // them: the file keeps the positions themselves.
+    std::vector<QVRSoldLine> FSold;
 };
 
 class TPacketParsers {
 public:
     explicit TPacketParsers(TQxNovitusECRAction& action) : FAction(action) {}
 
-    // Receipt records: sale lines "k0" to "k3", discount card "k5", customer's tax number
-    // "k8" and the closing line "k#004"; positionsValue sums the values of the sale lines.
+    // Receipt records: sale lines "k0" to "k3" (into the receipt's sold lines), discount card
+    // "k5", customer's tax number "k8" and the closing line "k#004"; positionsValue sums the
+    // values of the sale lines.
     void ParsePacket_k0123(std::string_view line, NvReceipt* receipt, double& positionsValue);
     void ParsePacket_k5(std::string_view line, NvReceipt* receipt);
     void ParsePacket_k8(std::string_view line, NvReceipt* receipt);
@@ -45,9 +53,11 @@ public:
     // The customer's code a discount card number carries, by the configured card mask.
     AnsiString ParseDiscoundCard(const AnsiString& card);
 
-    // A sale line read into a position (code, quantity, value, discount, kind); false for a
-    // line of kind 0, which is read and dropped. The caller has checked its length.
+    // A sale line read into a position (code, quantity, value, discount, kind), or into a
+    // sold line with the same figures and code; false for a line of kind 0, which is read and
+    // dropped. The caller has checked its length.
     bool ReadSaleLine(std::string_view line, QVRPosition& position);
+    bool ReadSaleLine(std::string_view line, QVRSoldLine& sold);
     static constexpr size_t kSaleLineLength = 53;
     // A sale line record ("k0" to "k3"), of any length.
     static bool IsSaleLine(std::string_view line) {
@@ -57,5 +67,10 @@ public:
     void WarnShortLine(std::string_view line, const char* piece, const char* whatUtf8, bool translated = true);
 
 private:
+    // A sale line's figures apart from its code; false for a line of kind 0.
+    static bool ReadSaleFigures(std::string_view line, int& quantity, int64_t& value, int& discount,
+                                position_type& type);
+
     TQxNovitusECRAction& FAction;
+    TSaleCodes FCodes;
 };

@@ -439,12 +439,11 @@ void TSalesImport::AnalyseReceiptLine(std::string_view line) {
             ImpBufsSubstitute(TdtTools(FReceipt.Fdata_czas));
             QxImpBuf& buf = *FAction.imp_buf;
             NoteCounters(buf, printout, FReceipt.FnrPar);
-            FReceipt.PostProcess();
             double discount = 0;
-            for (const QVRPosition& position : FReceipt.Fpos) discount += position.Frabat;
+            for (const QVRSoldLine& sold : FReceipt.FSold) discount += sold.discount;
             // The buffer takes the sums and the payments; the positions stay in the file.
             buf.SetPositionSource(&FStagedPositions);
-            buf.AddReceipt(FReceipt, FReceiptFrom, FLineEnd);
+            buf.AddReceipt(FReceipt, FReceipt.FSold, FReceiptFrom, FLineEnd);
             buf.AddDiscount(discount, true);
         } else {
             FAction.AddWarning(Text("ImportFromFile", "Paragon", u8"Paragon ") + IntToStr(printout) +

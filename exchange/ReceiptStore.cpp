@@ -4,11 +4,11 @@
 
 #include "platform/Exceptions.h"
 
-TReceiptStore::THead TReceiptStore::AddHead(QVRParagon& receipt) {
+TReceiptStore::THead TReceiptStore::AddHead(QVRParagon& receipt, size_t count) {
     THead head;
     static_cast<QVRParagonHead&>(head) = receipt;
     head.firstPosition = FPositions.size();
-    head.positions = static_cast<uint32_t>(receipt.Fpos.size());
+    head.positions = static_cast<uint32_t>(count);
     head.firstPayment = FPayments.size();
     head.payments = static_cast<uint32_t>(receipt.Fpymnt.size());
     for (QVRPayment& payment : receipt.Fpymnt) FPayments.push_back(std::move(payment));
@@ -16,16 +16,15 @@ TReceiptStore::THead TReceiptStore::AddHead(QVRParagon& receipt) {
     return head;
 }
 
-void TReceiptStore::AddStaged(QVRParagon& receipt, long long from, long long to) {
-    THead head = AddHead(receipt);
+void TReceiptStore::AddStaged(QVRParagon& receipt, size_t count, long long from, long long to) {
+    THead head = AddHead(receipt, count);
     head.stagedFrom = from;
     head.stagedTo = to;
-    receipt.Fpos.clear();
     FHeads.push_back(std::move(head));
 }
 
 void TReceiptStore::Add(QVRParagon& receipt) {
-    THead head = AddHead(receipt);
+    THead head = AddHead(receipt, receipt.Fpos.size());
     for (const QVRPosition& from : receipt.Fpos) {
         TPosition to;
         to.value = from.Fwartosc;

@@ -26,9 +26,9 @@ public:
     // Keeps the receipt's head and lines; its lines are moved out, so it can be filled again
     // without allocating.
     void Add(QVRParagon& receipt);
-    // Keeps the head and payments of a receipt whose positions the bytes [from, to) of a
-    // position source hold; they are dropped from receipt.
-    void AddStaged(QVRParagon& receipt, long long from, long long to);
+    // Keeps the head and payments of a receipt whose count positions the bytes [from, to) of
+    // a position source hold; its payments are moved out.
+    void AddStaged(QVRParagon& receipt, size_t count, long long from, long long to);
     size_t Count() const { return FHeads.size(); }
     // Receipt i as it was added, rebuilt in receipt (its lines replaced); a staged receipt's
     // positions come from source.
@@ -65,7 +65,7 @@ private:
         long long stagedFrom = -1, stagedTo = -1;  // stagedFrom >= 0: positions in a source
     };
     // The head and payments, with the room of count positions from firstPosition.
-    THead AddHead(QVRParagon& receipt);
+    THead AddHead(QVRParagon& receipt, size_t count);
     // A position in two thirds of the room of a QVRPosition: its code, as short as goods codes
     // are, kept in place; a longer one among FLongCodes.
     struct TPosition {
