@@ -98,6 +98,7 @@ void NvReceipt::Restart() {
     Fpos.clear();
     Fpymnt.clear();
     FSold.clear();
+    FSoldFields.clear();
 }
 
 double TPacketParsers::ParseValue(std::string_view line, int position, int length) {
@@ -150,24 +151,25 @@ bool TPacketParsers::ReadSaleLine(std::string_view line, QVRPosition& position) 
     return true;
 }
 
-bool TPacketParsers::ReadSaleLine(std::string_view line, QVRSoldLine& sold) {
-    if (!ReadSaleFigures(line, sold.quantity, sold.value, sold.discount, sold.type)) return false;
-    const TSaleCodes::TCode code = FCodes.Get(line.substr(3, TSaleCodes::kFieldLength),
-                                              [this](std::string_view field) { return FormatBarcodeIn(field); });
-    sold.code = code.code;
-    sold.key = code.key;
-    return true;
-}
-
 void TPacketParsers::ParsePacket_k0123(std::string_view line, NvReceipt* receipt, double& positionsValue) {
     if (line.size() < kSaleLineLength)
         return WarnShortLine(line, "ParsePacket_k0123",
                              u8" (pozycja sprzedaży) przysłana przez kasę ma nieprawidłową strukturę.");
     QVRSoldLine& sold = receipt->FSold.emplace_back();
-    if (ReadSaleLine(line, sold))
-        positionsValue += static_cast<double>(sold.value);
-    else
+    if (!ReadSaleFigures(line, sold.quantity, sold.value, sold.discount, sold.type)) {
         receipt->FSold.pop_back();
+        return;
+    }
+    FCodes.Prepare(line.substr(3, TSaleCodes::kFieldLength), receipt->FSoldFields.emplace_back());
+    positionsValue += static_cast<double>(sold.value);
+}
+
+void TPacketParsers::TakeCodes(NvReceipt& receipt) {
+    const auto make = [this](std::string_view field) { return FormatBarcodeIn(field); };
+    for (size_t i = 0; i < receipt.FSold.size(); ++i) {
+        QVRSoldLine& sold = receipt.FSold[i];
+        sold.key = FCodes.Get(receipt.FSoldFields[i], make, sold.code);
+    }
 }
 
 void TPacketParsers::ParsePacket_k5(std::string_view line, NvReceipt* receipt) {

@@ -24,21 +24,25 @@ public:
     void Restart();
 
     // The sale lines of a receipt analysed from a staging file, as the import buffer sums
-    // them: the file keeps the positions themselves.
+    // them: the file keeps the positions themselves. Their codes are looked up, from their
+    // fields, when the receipt is taken (TPacketParsers::TakeCodes).
     std::vector<QVRSoldLine> FSold;
+    std::vector<TSaleCodes::TField> FSoldFields;
 };
 
 class TPacketParsers {
 public:
     explicit TPacketParsers(TQxNovitusECRAction& action) : FAction(action) {}
 
-    // Receipt records: sale lines "k0" to "k3" (into the receipt's sold lines), discount card
-    // "k5", customer's tax number "k8" and the closing line "k#004"; positionsValue sums the
-    // values of the sale lines.
+    // Receipt records: sale lines "k0" to "k3" (into the receipt's sold lines, their codes
+    // looked up by TakeCodes), discount card "k5", customer's tax number "k8" and the closing
+    // line "k#004"; positionsValue sums the values of the sale lines.
     void ParsePacket_k0123(std::string_view line, NvReceipt* receipt, double& positionsValue);
     void ParsePacket_k5(std::string_view line, NvReceipt* receipt);
     void ParsePacket_k8(std::string_view line, NvReceipt* receipt);
     void ParsePacket_k004(std::string_view line, NvReceipt* receipt, double positionsValue);
+    // The codes of the receipt's sold lines.
+    void TakeCodes(NvReceipt& receipt);
     // Reports and counters, into the action's current import buffer.
     void ParsePacket_n00(const AnsiString& line, double euroRate);
     void ParsePacket_o00(const AnsiString& line);
@@ -53,11 +57,9 @@ public:
     // The customer's code a discount card number carries, by the configured card mask.
     AnsiString ParseDiscoundCard(const AnsiString& card);
 
-    // A sale line read into a position (code, quantity, value, discount, kind), or into a
-    // sold line with the same figures and code; false for a line of kind 0, which is read and
-    // dropped. The caller has checked its length.
+    // A sale line read into a position (code, quantity, value, discount, kind); false for a
+    // line of kind 0, which is read and dropped. The caller has checked its length.
     bool ReadSaleLine(std::string_view line, QVRPosition& position);
-    bool ReadSaleLine(std::string_view line, QVRSoldLine& sold);
     static constexpr size_t kSaleLineLength = 53;
     // A sale line record ("k0" to "k3"), of any length.
     static bool IsSaleLine(std::string_view line) {

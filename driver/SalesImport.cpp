@@ -439,6 +439,7 @@ void TSalesImport::AnalyseReceiptLine(std::string_view line) {
             ImpBufsSubstitute(TdtTools(FReceipt.Fdata_czas));
             QxImpBuf& buf = *FAction.imp_buf;
             NoteCounters(buf, printout, FReceipt.FnrPar);
+            FParsers.TakeCodes(FReceipt);
             double discount = 0;
             for (const QVRSoldLine& sold : FReceipt.FSold) discount += sold.discount;
             // The buffer takes the sums and the payments; the positions stay in the file.

@@ -41,17 +41,6 @@ public:
         FLast.clear();
         FCount = 0;
     }
-    // Codes of eight to sixteen bytes, as goods codes are, compared in two words.
-    static bool Same(std::string_view a, std::string_view b) {
-        if (a.size() != b.size()) return false;
-        if (a.size() < 8 || a.size() > 16) return a == b;
-        uint64_t a1, a2, b1, b2;
-        std::memcpy(&a1, a.data(), 8);
-        std::memcpy(&b1, b.data(), 8);
-        std::memcpy(&a2, a.data() + a.size() - 8, 8);
-        std::memcpy(&b2, b.data() + b.size() - 8, 8);
-        return a1 == b1 && a2 == b2;
-    }
 
 private:
     struct TSlot {
@@ -83,6 +72,17 @@ private:
         h ^= h >> 32;
         h *= 0xC4CEB9FE1A85EC53ULL;
         return h ^ (h >> 29);
+    }
+    // Codes of eight to sixteen bytes, as goods codes are, compared in two words.
+    static bool Same(std::string_view a, std::string_view b) {
+        if (a.size() != b.size()) return false;
+        if (a.size() < 8 || a.size() > 16) return a == b;
+        uint64_t a1, a2, b1, b2;
+        std::memcpy(&a1, a.data(), 8);
+        std::memcpy(&b1, b.data(), 8);
+        std::memcpy(&a2, a.data() + a.size() - 8, 8);
+        std::memcpy(&b2, b.data() + b.size() - 8, 8);
+        return a1 == b1 && a2 == b2;
     }
     void Place(uint64_t hash, int first, int last) {
         size_t i = hash & (FSlots.size() - 1);

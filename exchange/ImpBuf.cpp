@@ -198,11 +198,12 @@ void QxImpBuf::AddToCode(std::string_view code, double quantity, double value, e
 
 void QxImpBuf::AddSold(const QVRSoldLine& sold, int hour) {
     const double value = static_cast<double>(sold.value);
-    // Lines are only ever appended, so a code's first line stays its first; the code is
-    // compared all the same, should a key ever be given to another code.
+    // Lines are only ever appended, so a code's first line stays its first, and a key names
+    // one code: the line a key once found is its line until the buffer is cleared. The code's
+    // text is not looked at again; it lies elsewhere in memory.
     const size_t key = static_cast<size_t>(sold.key);
-    int r = key < FLineOfKey.size() ? FLineOfKey[key] : -1;
-    if (r >= 0 && TCodeIndex::Same(LineCode(r), sold.code)) {
+    const int r = key < FLineOfKey.size() ? FLineOfKey[key] : -1;
+    if (r >= 0) {
         AddToLine(r, sold.quantity, value);
     } else {
         // A position without a code goes under its PLU number, which a sale line has not.
@@ -252,6 +253,13 @@ void QxImpBuf::AddReceipt(QVRParagon& receipt, const std::vector<QVRSoldLine>& s
     receipt.PostProcess();
     if (sprzedaz_z_paragonow) {
         const int hour = HourOf(receipt.Fdata_czas);
+        // The goods lines the receipt adds to, fetched from memory together rather than one
+        // after the other.
+        for (const QVRSoldLine& line : sold) {
+            const size_t key = static_cast<size_t>(line.key);
+            if (key < FLineOfKey.size() && FLineOfKey[key] >= 0)
+                __builtin_prefetch(&FLines[static_cast<size_t>(FLineOfKey[key])], 1);
+        }
         for (const QVRSoldLine& line : sold) AddSold(line, hour);
         for (QVRPayment& payment : receipt.Fpymnt) *this + &payment;
         AddGodzinowy(hour, 0, 1, static_cast<int>(sold.size()));

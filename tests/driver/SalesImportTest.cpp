@@ -53,6 +53,7 @@ TEST_F(Parsers, SaleLines) {
         NvReceipt receipt;
         double total = 0;
         parsers.ParsePacket_k0123(c.line, &receipt, total);
+        parsers.TakeCodes(receipt);
         ASSERT_EQ(receipt.FSold.size(), 1u);
         const QVRSoldLine& s = receipt.FSold[0];
         QVRPosition p;
