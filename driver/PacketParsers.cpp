@@ -176,7 +176,14 @@ void TPacketParsers::ParsePacket_k5(std::string_view line, NvReceipt* receipt) {
     if (line.size() < 24)
         return WarnShortLine(line, "ParsePacket_k5",
                              u8" (nr karty rabatowej) przysłana przez kasę ma nieprawidłową strukturę.");
-    receipt->FnrKlienta = ParseDiscoundCard(AnsiString(line.substr(3, 18)));
+    // The card last read is kept with its field and the mask it was read by.
+    const std::string_view field = line.substr(3, 18);
+    if (field != FCardField || FAction.cfgCardParseMask != FCardMask) {
+        FCard = ParseDiscoundCard(AnsiString(field));
+        FCardField.assign(field);
+        FCardMask = FAction.cfgCardParseMask;
+    }
+    receipt->FnrKlienta = FCard;
 }
 
 void TPacketParsers::ParsePacket_k8(std::string_view line, NvReceipt* receipt) {

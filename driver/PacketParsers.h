@@ -75,4 +75,5 @@ private:
 
     TQxNovitusECRAction& FAction;
     TSaleCodes FCodes;
+    AnsiString FCardField, FCardMask, FCard;  // the card last read
 };

@@ -476,16 +476,27 @@ void TSalesImport::NoteCounters(QxImpBuf& buf, int printout, int receipt) {
 
 void TSalesImport::ImpBufsSubstitute(const TdtTools& date) {
     const double day = date.Date();
-    if (FAction.imp_buf && FAction.imp_buf->data.Date() == day) return;
+    // The current buffer's day, known from the last call while the buffer and its date are
+    // the same: a large import asks once per receipt.
+    if (FAction.imp_buf && FAction.imp_buf == FDayOf && FAction.imp_buf->data.Value() == FDayOfDate && FDay == day)
+        return;
+    if (FAction.imp_buf && FAction.imp_buf->data.Date() == day) return Remember(day);
     for (const auto& buf : FAction.imp_bufs)
         if (buf->data.Date() == day) {
             FAction.imp_buf = buf.get();
-            return;
+            return Remember(day);
         }
     FAction.imp_bufs.push_back(std::make_unique<QxImpBuf>());
     FAction.imp_buf = FAction.imp_bufs.back().get();
     FAction.imp_buf->data = date;
     ImpBufSetStandardFlags();
+    Remember(day);
+}
+
+void TSalesImport::Remember(double day) {
+    FDayOf = FAction.imp_buf;
+    FDayOfDate = FDayOf->data.Value();
+    FDay = day;
 }
 
 void TSalesImport::ImpBufSetStandardFlags() {

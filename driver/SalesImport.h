@@ -92,4 +92,8 @@ private:
         int printout, receipt;  // receipt 0: none yet
     };
     std::vector<TCounters> FCounters;
+    // The day of the buffer ImpBufsSubstitute chose last, with the buffer and its date.
+    void Remember(double day);
+    const QxImpBuf* FDayOf = nullptr;
+    double FDayOfDate = 0, FDay = 0;
 };

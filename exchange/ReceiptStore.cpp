@@ -4,9 +4,12 @@
 
 #include "platform/Exceptions.h"
 
-TReceiptStore::THead TReceiptStore::AddHead(QVRParagon& receipt, size_t count) {
+TReceiptStore::THead TReceiptStore::AddHead(QVRParagon& receipt, size_t count, bool moveHead) {
     THead head;
-    static_cast<QVRParagonHead&>(head) = receipt;
+    if (moveHead)
+        static_cast<QVRParagonHead&>(head) = std::move(static_cast<QVRParagonHead&>(receipt));
+    else
+        static_cast<QVRParagonHead&>(head) = receipt;
     head.firstPosition = FPositions.size();
     head.positions = static_cast<uint32_t>(count);
     head.firstPayment = FPayments.size();
@@ -17,14 +20,14 @@ TReceiptStore::THead TReceiptStore::AddHead(QVRParagon& receipt, size_t count) {
 }
 
 void TReceiptStore::AddStaged(QVRParagon& receipt, size_t count, long long from, long long to) {
-    THead head = AddHead(receipt, count);
+    THead head = AddHead(receipt, count, true);
     head.stagedFrom = from;
     head.stagedTo = to;
     FHeads.push_back(std::move(head));
 }
 
 void TReceiptStore::Add(QVRParagon& receipt) {
-    THead head = AddHead(receipt, receipt.Fpos.size());
+    THead head = AddHead(receipt, receipt.Fpos.size(), false);
     for (const QVRPosition& from : receipt.Fpos) {
         TPosition to;
         to.value = from.Fwartosc;

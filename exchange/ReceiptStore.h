@@ -27,7 +27,7 @@ public:
     // without allocating.
     void Add(QVRParagon& receipt);
     // Keeps the head and payments of a receipt whose count positions the bytes [from, to) of
-    // a position source hold; its payments are moved out.
+    // a position source hold; its head's texts and its payments are moved out.
     void AddStaged(QVRParagon& receipt, size_t count, long long from, long long to);
     size_t Count() const { return FHeads.size(); }
     // Receipt i as it was added, rebuilt in receipt (its lines replaced); a staged receipt's
@@ -64,8 +64,9 @@ private:
         uint32_t positions = 0, payments = 0;
         long long stagedFrom = -1, stagedTo = -1;  // stagedFrom >= 0: positions in a source
     };
-    // The head and payments, with the room of count positions from firstPosition.
-    THead AddHead(QVRParagon& receipt, size_t count);
+    // The head (moved out of receipt when moveHead) and payments, with the room of count
+    // positions from firstPosition.
+    THead AddHead(QVRParagon& receipt, size_t count, bool moveHead);
     // A position in two thirds of the room of a QVRPosition: its code, as short as goods codes
     // are, kept in place; a longer one among FLongCodes.
     struct TPosition {

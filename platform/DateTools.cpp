@@ -274,9 +274,10 @@ int TdtTools::Day() const {
 }
 
 int TdtTools::Hour() const {
-    int y, m, d, h, n, s, z;
-    Decode(y, m, d, h, n, s, z);
-    return h;
+    // As Decode gives it, without the calendar date.
+    long long days = 0, time = 0;
+    if (!Split(FValue, days, time)) return 0;
+    return static_cast<int>(time / 3600000);
 }
 
 double TdtTools::Date() const {
