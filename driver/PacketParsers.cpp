@@ -37,6 +37,17 @@ double Counter(std::string_view line, int position, int length) {
 }
 
 int IntField(std::string_view line, int position, int length, int defaultValue) {
+    // Ten digits, as the register fills its numbers of receipts and printouts: read at once.
+    const size_t from = static_cast<size_t>(position - 1);
+    if (length == 10 && from + 10 <= line.size()) {
+        const uint64_t first = EightBytes(line.data() + from);
+        const unsigned ninth = static_cast<unsigned char>(line[from + 8]) - '0';
+        const unsigned tenth = static_cast<unsigned char>(line[from + 9]) - '0';
+        if (NotDigits(first) == 0 && ninth <= 9 && tenth <= 9) {
+            const uint64_t number = EightDigits(first) * 100 + ninth * 10 + tenth;
+            return number <= INT_MAX ? static_cast<int>(number) : defaultValue;
+        }
+    }
     long long value = 0;
     if (!ReadNumber(line, position, length, value) || value < INT_MIN || value > INT_MAX) return defaultValue;
     return static_cast<int>(value);
@@ -70,7 +81,7 @@ int DigitAt(std::string_view line, int position, int fallback) {
     const unsigned tenth = static_cast<unsigned>(static_cast<unsigned char>(at[9])) - '0';
     uint64_t first = 0;
     if (ninth <= 9 && tenth <= 9 && TryEightDigits(at, first))
-        return static_cast<double>(first * 100 + ninth * 10 + tenth);
+        return static_cast<double>(static_cast<int64_t>(first * 100 + ninth * 10 + tenth));
     return TPacketParsers::ParseValue(line, position, 10);
 }
 
@@ -128,9 +139,26 @@ bool TPacketParsers::ReadSaleFigures(std::string_view line, int& quantity, int64
     const int kind = DigitAt(line, 3, 1);
     if (kind == 0) return false;
     const int decimals = DigitAt(line, 23, 3);
-    const double raw = AmountAt(line, 24);
-    const double price = AmountAt(line, 34);
-    const double amount = AmountAt(line, 44);
+    // The three amounts, from positions 24, 34 and 44: read straight when digits fill all
+    // thirty places, as the register writes them, else one by one.
+    const char* at = line.data() + 23;
+    const uint64_t w0 = EightBytes(at), w1 = EightBytes(at + 8), w2 = EightBytes(at + 16), w3 = EightBytes(at + 22);
+    double raw, price, amount;
+    if ((NotDigits(w0) | NotDigits(w1) | NotDigits(w2) | NotDigits(w3)) == 0) {
+        // Each amount: its first eight digits, then its last two (a signed number converts
+        // to a double in one step).
+        const auto tenDigits = [&](int i) {
+            const uint64_t first = EightDigits(EightBytes(at + i));
+            return static_cast<double>(static_cast<int64_t>(first * 100 + (at[i + 8] - '0') * 10 + (at[i + 9] - '0')));
+        };
+        raw = tenDigits(0);
+        price = tenDigits(10);
+        amount = tenDigits(20);
+    } else {
+        raw = AmountAt(line, 24);
+        price = AmountAt(line, 34);
+        amount = AmountAt(line, 44);
+    }
     // The field is one digit; its powers of ten are exact, as std::pow gives them.
     static const double kPowers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
     const double thousandths = raw / kPowers[decimals] * 1000;

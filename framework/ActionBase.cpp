@@ -1,6 +1,6 @@
 #include "framework/ActionBase.h"
 
-#include <cstdio>
+#include <charconv>
 
 #include "framework/FrmStawkiNaKasie.h"
 #include "platform/Exceptions.h"
@@ -327,9 +327,9 @@ void TQxActionBase::MsgP(int progress) {
     FLastProgress = progress;
     if (FLastState == LPV_Value) {
         // Sent thousands of times in a long run: built in place, in one piece.
-        char digits[24];
-        const int length = std::snprintf(digits, sizeof digits, "%d", progress);
-        FNextLine.assign(FLastMsg).append(1, ':').append(1, kValueMark).append(digits, static_cast<size_t>(length));
+        char digits[16];
+        char* const end = std::to_chars(digits, digits + sizeof digits, progress).ptr;
+        FNextLine.assign(FLastMsg).append(1, ':').append(1, kValueMark).append(digits, static_cast<size_t>(end - digits));
         SendNextLine(zkInformacja);
     } else if (FLastState == LPV_Percent)
         ZmienOstatniKomunikat(zkInformacja, FLastMsg + ":" + kValueMark +
