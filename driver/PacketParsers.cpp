@@ -194,10 +194,9 @@ void TPacketParsers::ParsePacket_k0123(std::string_view line, NvReceipt* receipt
 
 void TPacketParsers::TakeCodes(NvReceipt& receipt) {
     const auto make = [this](std::string_view field) { return FormatBarcodeIn(field); };
-    for (size_t i = 0; i < receipt.FSold.size(); ++i) {
-        QVRSoldLine& sold = receipt.FSold[i];
-        sold.key = FCodes.Get(receipt.FSoldFields[i], make, sold.code);
-    }
+    QVRSoldLine* const sold = receipt.FSold.data();
+    const TSaleCodes::TField* const fields = receipt.FSoldFields.data();
+    for (size_t i = 0, n = receipt.FSold.size(); i < n; ++i) sold[i].key = FCodes.Get(fields[i], make, sold[i].code);
 }
 
 void TPacketParsers::ParsePacket_k5(std::string_view line, NvReceipt* receipt) {

@@ -41,9 +41,11 @@ public:
     template <class Make>
     int Get(const TField& key, const Make& make, std::string_view& code) {
         if (FSlots.empty()) FSlots.resize(kFirstSize);
-        size_t i = key.hash & (FSlots.size() - 1);
-        for (;; i = (i + 1) & (FSlots.size() - 1)) {
-            const TSlot& slot = FSlots[i];
+        const TSlot* const slots = FSlots.data();
+        const size_t mask = FSlots.size() - 1;
+        size_t i = key.hash & mask;
+        for (;; i = (i + 1) & mask) {
+            const TSlot& slot = slots[i];
             if (slot.key < 0) break;
             if (slot.head == key.head && slot.middle == key.middle && slot.tail == key.tail) {
                 code = std::string_view(slot.code, slot.length);

@@ -373,6 +373,10 @@ QxImpBuf& TSalesImport::CurrentBuffer() {
 }
 
 void TSalesImport::AnalyseLine(std::string_view line) {
+    // A receipt line, as most lines are: neither blank nor a separator.
+    if (line.size() >= 5 && line[1] == 'k' && static_cast<unsigned char>(line[0]) > ' ' && line[0] != '-' &&
+        FAction.cfgSaleSource == 1)
+        return AnalyseReceiptLine(line);
     if (Ignored(line)) return;
     if (line.size() < 5)
         throw Exception(Text("ImportFromFile", "Exception", u8"Nieprawidłowy pakiet przysłany przez kasę: ") +
