@@ -69,10 +69,6 @@ public:
     void WarnShortLine(std::string_view line, const char* piece, const char* whatUtf8, bool translated = true);
 
 private:
-    // A sale line's figures apart from its code; false for a line of kind 0.
-    static bool ReadSaleFigures(std::string_view line, int& quantity, int64_t& value, int& discount,
-                                position_type& type);
-
     TQxNovitusECRAction& FAction;
     TSaleCodes FCodes;
     AnsiString FCardField, FCardMask, FCard;  // the card last read
