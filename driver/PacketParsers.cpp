@@ -126,12 +126,11 @@ int DigitAt(std::string_view line, int position, int fallback) {
     return true;
 }
 
-QVRPayment Payment(int kind, double value) {
-    QVRPayment payment;
+// A payment of the closing line, made in place in its receipt.
+void Fill(QVRPayment& payment, int kind, double value) {
     payment.Fkod = kind;
     payment.Fkurs = 100;
     payment.Fwartosc = Amount(value);
-    return payment;
 }
 }  // namespace
 
@@ -254,16 +253,17 @@ void TPacketParsers::ParsePacket_k004(std::string_view line, NvReceipt* receipt,
     for (const auto& form : forms) {
         const double value = AmountAt(line, form.position);
         if (value == 0) continue;
-        QVRPayment payment = Payment(form.kind, value);
-        if (form.extended >= 0) {
-            payment.Fkod_f_plat_ext = form.extended;
-            payment.Fwartosc_pln = Clamped(value);
-        }
-        receipt->Add(std::move(payment));
+        receipt->AddPaymentFilled([&](QVRPayment& payment) {
+            Fill(payment, form.kind, value);
+            if (form.extended >= 0) {
+                payment.Fkod_f_plat_ext = form.extended;
+                payment.Fwartosc_pln = Clamped(value);
+            }
+        });
         paid += value;
     }
     const double cash = positionsValue - paid;
-    if (cash != 0) receipt->Add(Payment(0, cash));
+    if (cash != 0) receipt->AddPaymentFilled([&](QVRPayment& payment) { Fill(payment, 0, cash); });
     receipt->FwoDetails = FAction.cfgReceiptDetails < 2;
 }
 

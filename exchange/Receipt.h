@@ -114,6 +114,15 @@ public:
         return true;
     }
 
+    // The same for a payment, which fill(payment) makes in place.
+    template <class Fill>
+    void AddPaymentFilled(Fill&& fill) {
+        QVRPayment& payment = Fpymnt.emplace_back();
+        fill(payment);
+        ProcessEachPayment(payment);
+        if (Fpymnt.size() == 1) ProcessFirstPayment(payment);
+    }
+
     int GetnPosCount() const { return static_cast<int>(Fpos.size()); }
     int GetnPaymentCount() const { return static_cast<int>(Fpymnt.size()); }
     QVRPosition* GetPozycje(int i) { return &Fpos.at(static_cast<size_t>(i)); }
