@@ -327,6 +327,7 @@ void TSalesImport::ImportFromFile() {
 
 void TSalesImport::Analyse(const AnsiString& fileName) {
     FTango = FAction.ParamAsInt("TangoOstatniWydruk");
+    FReceiptsAreSales = FAction.cfgSaleSource == 1;
     FImportOrders = FAction.cfgMedium != md_file || FAction.ParamAsInt("NovitusECRImportOrders") != 0;
     FEuroRate = 1;
     FReceipt.Restart();
@@ -349,7 +350,11 @@ void TSalesImport::Analyse(const AnsiString& fileName) {
             lineStart = FLineEnd;
             FLineEnd = reader.Offset();
             FAction.Progress(counter);
-            AnalyseLine(line);
+            // Sale lines, nearly all of a large file, go straight to their parser.
+            if (IsReceiptLine(line) && TPacketParsers::IsSaleLine(line))
+                FParsers.ParsePacket_k0123(line, &FReceipt, FPositionsValue);
+            else
+                AnalyseLine(line);
         }
     } catch (...) {
         FLine.assign(line);  // for the failure's message
@@ -373,10 +378,7 @@ QxImpBuf& TSalesImport::CurrentBuffer() {
 }
 
 void TSalesImport::AnalyseLine(std::string_view line) {
-    // A receipt line, as most lines are: neither blank nor a separator.
-    if (line.size() >= 5 && line[1] == 'k' && static_cast<unsigned char>(line[0]) > ' ' && line[0] != '-' &&
-        FAction.cfgSaleSource == 1)
-        return AnalyseReceiptLine(line);
+    if (IsReceiptLine(line)) return AnalyseReceiptLine(line);
     if (Ignored(line)) return;
     if (line.size() < 5)
         throw Exception(Text("ImportFromFile", "Exception", u8"Nieprawidłowy pakiet przysłany przez kasę: ") +
