@@ -7,6 +7,7 @@
 // and they are read from it again when the buffer is written.
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "exchange/Receipt.h"
@@ -85,6 +86,18 @@ private:
 
     TBlocks<THead> FHeads;
     TBlocks<TPosition> FPositions;
-    TBlocks<QVRPayment> FPayments;
+    // A payment in less than half the room of a QVRPayment: its two texts, seldom filled, are
+    // kept among FPaymentTexts.
+    struct TPayment {
+        int64_t value;
+        double when;
+        int32_t kind, rate, document, transfer, extended, ratePrecision, valuePln;
+        uint32_t texts;  // kNoTexts: both empty
+        int8_t form;
+        bool closing, deferred;
+    };
+    static constexpr uint32_t kNoTexts = 0xFFFFFFFF;
+    TBlocks<TPayment> FPayments;
+    std::vector<std::pair<AnsiString, AnsiString>> FPaymentTexts;  // title, currency
     std::vector<AnsiString> FLongCodes;
 };
