@@ -5,8 +5,9 @@ TSaleCodes::TCode TSaleCodes::Add(const TField& key, size_t slot, AnsiString cod
     const AnsiString& kept = FCodes.back();
     const int number = static_cast<int>(FCodes.size() - 1);
     FSlots[slot] = TSlot{key.head, key.middle, key.tail, static_cast<uint16_t>(kept.size()), number, kept.data()};
-    // At most half full: most lookups find their field in the first slot they try.
-    if (FCodes.size() * 2 > FSlots.size()) {
+    // At most a quarter full: nearly every lookup finds its field in the first slot it
+    // tries, the one fetched ahead.
+    if (FCodes.size() * 4 > FSlots.size()) {
         std::vector<TSlot> slots(FSlots.size() * 2);
         slots.swap(FSlots);
         for (const TSlot& s : slots) {
