@@ -316,6 +316,30 @@ TEST_F(Analysis, PositionsAreReadAgainReceiptByReceiptFromALargeStagingFile) {
     EXPECT_EQ(announced, static_cast<int>(codes.size()));
 }
 
+// A code is completed once for each way its field is written, and every way of writing it,
+// on any receipt of a day, adds to the day's one goods line of that code.
+TEST_F(Analysis, EachCodeIsOneGoodsLineOfItsDayHoweverItsFieldIsWritten) {
+    host.weightedFormats = {"21SSSSS?????K"};
+    const auto leftAligned = [](AnsiString line) { return line.replace(3, 18, Format("%-18s", "5900001")); };
+    const AnsiString plain = Sale(1, "5900001", 0, 1, 100, 100), weighed = Sale(1, "2112345", 3, 500, 2000, 1000);
+    Stage({plain, weighed, leftAligned(plain), Close(1, 101, kWhen1), Sale(1, "5900001", 0, 2, 100, 200),
+           Close(2, 102, kWhen2), leftAligned(plain), weighed, Close(3, 103, kWhen1)});
+    EXPECT_EQ(Run(), "");
+    ASSERT_EQ(host.loads.size(), 2u);
+    const struct {
+        size_t load;
+        const char* line;
+    } lines[] = {
+        {0, "PLU;;5900001;3000;300\r\n"}, {0, "PLU;;2112345??????;1000;2000\r\n"}, {1, "PLU;;5900001;2000;200\r\n"}};
+    for (const auto& l : lines) {
+        const AnsiString& load = host.loads[l.load];
+        const size_t at = load.find(l.line);
+        EXPECT_NE(at, AnsiString::npos) << l.line;
+        const AnsiString code = AnsiString(l.line).substr(0, AnsiString(l.line).find(';', 5) + 1);
+        EXPECT_EQ(load.find(code, at + 1), AnsiString::npos) << l.line;
+    }
+}
+
 // The counters a buffer carries keep the place of its first receipt among its parameters and
 // take the values of its last.
 TEST_F(Analysis, ReceiptCountersKeepTheirPlaceAndTakeTheLastValues) {
