@@ -37,6 +37,17 @@ double Counter(std::string_view line, int position, int length) {
 }
 
 int IntField(std::string_view line, int position, int length, int defaultValue) {
+    // Ten digits, as the register fills its numbers of receipts and printouts: read at once.
+    const size_t from = static_cast<size_t>(position - 1);
+    if (length == 10 && from + 10 <= line.size()) {
+        const uint64_t first = EightBytes(line.data() + from);
+        const unsigned ninth = static_cast<unsigned char>(line[from + 8]) - '0';
+        const unsigned tenth = static_cast<unsigned char>(line[from + 9]) - '0';
+        if (NotDigits(first) == 0 && ninth <= 9 && tenth <= 9) {
+            const uint64_t number = EightDigits(first) * 100 + ninth * 10 + tenth;
+            return number <= INT_MAX ? static_cast<int>(number) : defaultValue;
+        }
+    }
     long long value = 0;
     if (!ReadNumber(line, position, length, value) || value < INT_MIN || value > INT_MAX) return defaultValue;
     return static_cast<int>(value);
@@ -70,16 +81,56 @@ int DigitAt(std::string_view line, int position, int fallback) {
     const unsigned tenth = static_cast<unsigned>(static_cast<unsigned char>(at[9])) - '0';
     uint64_t first = 0;
     if (ninth <= 9 && tenth <= 9 && TryEightDigits(at, first))
-        return static_cast<double>(first * 100 + ninth * 10 + tenth);
+        return static_cast<double>(static_cast<int64_t>(first * 100 + ninth * 10 + tenth));
     return TPacketParsers::ParseValue(line, position, 10);
 }
 
-QVRPayment Payment(int kind, double value) {
-    QVRPayment payment;
+// A sale line's figures apart from its code; false for a line of kind 0. Inlined: it is the
+// analysis's work for nearly every line of a large staging file.
+[[gnu::always_inline]] inline bool ReadSaleFigures(std::string_view line, int& quantity, int64_t& value, int& discount,
+                                                   position_type& type) {
+    const int kind = DigitAt(line, 3, 1);
+    if (kind == 0) return false;
+    const int decimals = DigitAt(line, 23, 3);
+    // The three amounts, from positions 24, 34 and 44: read straight when digits fill all
+    // thirty places, as the register writes them, else one by one.
+    const char* at = line.data() + 23;
+    const uint64_t w0 = EightBytes(at), w1 = EightBytes(at + 8), w2 = EightBytes(at + 16), w3 = EightBytes(at + 22);
+    double raw, price, amount;
+    if ((NotDigits(w0) | NotDigits(w1) | NotDigits(w2) | NotDigits(w3)) == 0) {
+        // Each amount: its first eight digits, then its last two (a signed number converts
+        // to a double in one step).
+        const auto tenDigits = [&](int i) {
+            const uint64_t first = EightDigits(EightBytes(at + i));
+            return static_cast<double>(static_cast<int64_t>(first * 100 + (at[i + 8] - '0') * 10 + (at[i + 9] - '0')));
+        };
+        raw = tenDigits(0);
+        price = tenDigits(10);
+        amount = tenDigits(20);
+    } else {
+        raw = AmountAt(line, 24);
+        price = AmountAt(line, 34);
+        amount = AmountAt(line, 44);
+    }
+    // The field is one digit; its powers of ten are exact, as std::pow gives them.
+    static const double kPowers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    const double thousandths = raw / kPowers[decimals] * 1000;
+    quantity = Clamped(thousandths >= 0 ? thousandths + 0.5 : thousandths - 0.5);
+    value = Amount(amount);
+    discount = Clamped(price * thousandths / 1000 - amount);
+    type = kind == 2 ? ptBottleSale : kind == 3 ? ptBottleReturn : ptSale;
+    if (kind == 3) {
+        quantity = -quantity;
+        value = -value;
+    }
+    return true;
+}
+
+// A payment of the closing line, made in place in its receipt.
+void Fill(QVRPayment& payment, int kind, double value) {
     payment.Fkod = kind;
     payment.Fkurs = 100;
     payment.Fwartosc = Amount(value);
-    return payment;
 }
 }  // namespace
 
@@ -97,6 +148,8 @@ void NvReceipt::Restart() {
     static_cast<QVRParagonHead&>(*this) = QVRParagonHead();
     Fpos.clear();
     Fpymnt.clear();
+    FSold.clear();
+    FSoldFields.clear();
 }
 
 double TPacketParsers::ParseValue(std::string_view line, int position, int length) {
@@ -122,24 +175,8 @@ void TPacketParsers::WarnShortLine(std::string_view line, const char* method, co
 }
 
 bool TPacketParsers::ReadSaleLine(std::string_view line, QVRPosition& position) {
-    const int kind = DigitAt(line, 3, 1);
-    if (kind == 0) return false;
-    const int decimals = DigitAt(line, 23, 3);
-    const double raw = AmountAt(line, 24);
-    const double price = AmountAt(line, 34);
-    const double value = AmountAt(line, 44);
-    // The field is one digit; its powers of ten are exact, as std::pow gives them.
-    static const double kPowers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    const double quantity = raw / kPowers[decimals] * 1000;
+    if (!ReadSaleFigures(line, position.Filosc, position.Fwartosc, position.Frabat, position.FTyp)) return false;
     position.Fkod = FormatBarcodeIn(Field(line, 4, 18));
-    position.Filosc = Clamped(quantity >= 0 ? quantity + 0.5 : quantity - 0.5);
-    position.Fwartosc = Amount(value);
-    position.Frabat = Clamped(price * quantity / 1000 - value);
-    position.FTyp = kind == 2 ? ptBottleSale : kind == 3 ? ptBottleReturn : ptSale;
-    if (kind == 3) {
-        position.Filosc = -position.Filosc;
-        position.Fwartosc = -position.Fwartosc;
-    }
     return true;
 }
 
@@ -147,15 +184,34 @@ void TPacketParsers::ParsePacket_k0123(std::string_view line, NvReceipt* receipt
     if (line.size() < kSaleLineLength)
         return WarnShortLine(line, "ParsePacket_k0123",
                              u8" (pozycja sprzedaży) przysłana przez kasę ma nieprawidłową strukturę.");
-    if (receipt->AddFilled([&](QVRPosition& position) { return ReadSaleLine(line, position); }))
-        positionsValue += static_cast<double>(receipt->Fpos.back().Fwartosc);
+    QVRSoldLine& sold = receipt->FSold.emplace_back();
+    if (!ReadSaleFigures(line, sold.quantity, sold.value, sold.discount, sold.type)) {
+        receipt->FSold.pop_back();
+        return;
+    }
+    FCodes.Prepare(line.substr(3, TSaleCodes::kFieldLength), receipt->FSoldFields.emplace_back());
+    positionsValue += static_cast<double>(sold.value);
+}
+
+void TPacketParsers::TakeCodes(NvReceipt& receipt) {
+    const auto make = [this](std::string_view field) { return FormatBarcodeIn(field); };
+    QVRSoldLine* const sold = receipt.FSold.data();
+    const TSaleCodes::TField* const fields = receipt.FSoldFields.data();
+    for (size_t i = 0, n = receipt.FSold.size(); i < n; ++i) sold[i].key = FCodes.Get(fields[i], make, sold[i].code);
 }
 
 void TPacketParsers::ParsePacket_k5(std::string_view line, NvReceipt* receipt) {
     if (line.size() < 24)
         return WarnShortLine(line, "ParsePacket_k5",
                              u8" (nr karty rabatowej) przysłana przez kasę ma nieprawidłową strukturę.");
-    receipt->FnrKlienta = ParseDiscoundCard(AnsiString(line.substr(3, 18)));
+    // The card last read is kept with its field and the mask it was read by.
+    const std::string_view field = line.substr(3, 18);
+    if (field != FCardField || FAction.cfgCardParseMask != FCardMask) {
+        FCard = ParseDiscoundCard(AnsiString(field));
+        FCardField.assign(field);
+        FCardMask = FAction.cfgCardParseMask;
+    }
+    receipt->FnrKlienta = FCard;
 }
 
 void TPacketParsers::ParsePacket_k8(std::string_view line, NvReceipt* receipt) {
@@ -197,16 +253,17 @@ void TPacketParsers::ParsePacket_k004(std::string_view line, NvReceipt* receipt,
     for (const auto& form : forms) {
         const double value = AmountAt(line, form.position);
         if (value == 0) continue;
-        QVRPayment payment = Payment(form.kind, value);
-        if (form.extended >= 0) {
-            payment.Fkod_f_plat_ext = form.extended;
-            payment.Fwartosc_pln = Clamped(value);
-        }
-        receipt->Add(std::move(payment));
+        receipt->AddPaymentFilled([&](QVRPayment& payment) {
+            Fill(payment, form.kind, value);
+            if (form.extended >= 0) {
+                payment.Fkod_f_plat_ext = form.extended;
+                payment.Fwartosc_pln = Clamped(value);
+            }
+        });
         paid += value;
     }
     const double cash = positionsValue - paid;
-    if (cash != 0) receipt->Add(Payment(0, cash));
+    if (cash != 0) receipt->AddPaymentFilled([&](QVRPayment& payment) { Fill(payment, 0, cash); });
     receipt->FwoDetails = FAction.cfgReceiptDetails < 2;
 }
 

@@ -4,6 +4,9 @@
 // add to the current import buffer. A line too short for its fields is skipped with a warning.
 #include <string_view>
 
+#include <vector>
+
+#include "driver/SaleCodes.h"
 #include "exchange/Receipt.h"
 #include "platform/Strings.h"
 
@@ -19,18 +22,27 @@ public:
     static void StampLines(QVRParagon& receipt);
     // Empty again, as a new receipt, keeping the room its lines took.
     void Restart();
+
+    // The sale lines of a receipt analysed from a staging file, as the import buffer sums
+    // them: the file keeps the positions themselves. Their codes are looked up, from their
+    // fields, when the receipt is taken (TPacketParsers::TakeCodes).
+    std::vector<QVRSoldLine> FSold;
+    std::vector<TSaleCodes::TField> FSoldFields;
 };
 
 class TPacketParsers {
 public:
     explicit TPacketParsers(TQxNovitusECRAction& action) : FAction(action) {}
 
-    // Receipt records: sale lines "k0" to "k3", discount card "k5", customer's tax number
-    // "k8" and the closing line "k#004"; positionsValue sums the values of the sale lines.
+    // Receipt records: sale lines "k0" to "k3" (into the receipt's sold lines, their codes
+    // looked up by TakeCodes), discount card "k5", customer's tax number "k8" and the closing
+    // line "k#004"; positionsValue sums the values of the sale lines.
     void ParsePacket_k0123(std::string_view line, NvReceipt* receipt, double& positionsValue);
     void ParsePacket_k5(std::string_view line, NvReceipt* receipt);
     void ParsePacket_k8(std::string_view line, NvReceipt* receipt);
     void ParsePacket_k004(std::string_view line, NvReceipt* receipt, double positionsValue);
+    // The codes of the receipt's sold lines.
+    void TakeCodes(NvReceipt& receipt);
     // Reports and counters, into the action's current import buffer.
     void ParsePacket_n00(const AnsiString& line, double euroRate);
     void ParsePacket_o00(const AnsiString& line);
@@ -58,4 +70,6 @@ public:
 
 private:
     TQxNovitusECRAction& FAction;
+    TSaleCodes FCodes;
+    AnsiString FCardField, FCardMask, FCard;  // the card last read
 };

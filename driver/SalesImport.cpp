@@ -327,6 +327,7 @@ void TSalesImport::ImportFromFile() {
 
 void TSalesImport::Analyse(const AnsiString& fileName) {
     FTango = FAction.ParamAsInt("TangoOstatniWydruk");
+    FReceiptsAreSales = FAction.cfgSaleSource == 1;
     FImportOrders = FAction.cfgMedium != md_file || FAction.ParamAsInt("NovitusECRImportOrders") != 0;
     FEuroRate = 1;
     FReceipt.Restart();
@@ -349,7 +350,11 @@ void TSalesImport::Analyse(const AnsiString& fileName) {
             lineStart = FLineEnd;
             FLineEnd = reader.Offset();
             FAction.Progress(counter);
-            AnalyseLine(line);
+            // Sale lines, nearly all of a large file, go straight to their parser.
+            if (IsReceiptLine(line) && TPacketParsers::IsSaleLine(line))
+                FParsers.ParsePacket_k0123(line, &FReceipt, FPositionsValue);
+            else
+                AnalyseLine(line);
         }
     } catch (...) {
         FLine.assign(line);  // for the failure's message
@@ -373,6 +378,7 @@ QxImpBuf& TSalesImport::CurrentBuffer() {
 }
 
 void TSalesImport::AnalyseLine(std::string_view line) {
+    if (IsReceiptLine(line)) return AnalyseReceiptLine(line);
     if (Ignored(line)) return;
     if (line.size() < 5)
         throw Exception(Text("ImportFromFile", "Exception", u8"Nieprawidłowy pakiet przysłany przez kasę: ") +
@@ -439,12 +445,12 @@ void TSalesImport::AnalyseReceiptLine(std::string_view line) {
             ImpBufsSubstitute(TdtTools(FReceipt.Fdata_czas));
             QxImpBuf& buf = *FAction.imp_buf;
             NoteCounters(buf, printout, FReceipt.FnrPar);
-            FReceipt.PostProcess();
+            FParsers.TakeCodes(FReceipt);
             double discount = 0;
-            for (const QVRPosition& position : FReceipt.Fpos) discount += position.Frabat;
+            for (const QVRSoldLine& sold : FReceipt.FSold) discount += sold.discount;
             // The buffer takes the sums and the payments; the positions stay in the file.
             buf.SetPositionSource(&FStagedPositions);
-            buf.AddReceipt(FReceipt, FReceiptFrom, FLineEnd);
+            buf.AddReceipt(FReceipt, FReceipt.FSold, FReceiptFrom, FLineEnd);
             buf.AddDiscount(discount, true);
         } else {
             FAction.AddWarning(Text("ImportFromFile", "Paragon", u8"Paragon ") + IntToStr(printout) +
@@ -476,16 +482,27 @@ void TSalesImport::NoteCounters(QxImpBuf& buf, int printout, int receipt) {
 
 void TSalesImport::ImpBufsSubstitute(const TdtTools& date) {
     const double day = date.Date();
-    if (FAction.imp_buf && FAction.imp_buf->data.Date() == day) return;
+    // The current buffer's day, known from the last call while the buffer and its date are
+    // the same: a large import asks once per receipt.
+    if (FAction.imp_buf && FAction.imp_buf == FDayOf && FAction.imp_buf->data.Value() == FDayOfDate && FDay == day)
+        return;
+    if (FAction.imp_buf && FAction.imp_buf->data.Date() == day) return Remember(day);
     for (const auto& buf : FAction.imp_bufs)
         if (buf->data.Date() == day) {
             FAction.imp_buf = buf.get();
-            return;
+            return Remember(day);
         }
     FAction.imp_bufs.push_back(std::make_unique<QxImpBuf>());
     FAction.imp_buf = FAction.imp_bufs.back().get();
     FAction.imp_buf->data = date;
     ImpBufSetStandardFlags();
+    Remember(day);
+}
+
+void TSalesImport::Remember(double day) {
+    FDayOf = FAction.imp_buf;
+    FDayOfDate = FDayOf->data.Value();
+    FDay = day;
 }
 
 void TSalesImport::ImpBufSetStandardFlags() {

@@ -61,6 +61,12 @@ private:
     // The current buffer, made for the current date when there is none.
     QxImpBuf& CurrentBuffer();
     void AnalyseLine(std::string_view line);
+    // A receipt line ("k" records while receipts are the source of sales), as most lines
+    // are: neither blank, nor a separator, nor too short for a record.
+    bool IsReceiptLine(std::string_view line) const {
+        return line.size() >= 5 && line[1] == 'k' && static_cast<unsigned char>(line[0]) > ' ' && line[0] != '-' &&
+               FReceiptsAreSales;
+    }
     void AnalyseReceiptLine(std::string_view line);
     void AnalyseOtherLine(const AnsiString& line);
     // The counters a taken receipt leaves in its buffer for the host. They take their place
@@ -80,6 +86,7 @@ private:
     int FLineNumber = 0;
     AnsiString FLine;  // the line whose analysis failed
     int FTango = 0;
+    bool FReceiptsAreSales = false;  // the configured source of sales is receipts
     bool FImportOrders = true;
     double FEuroRate = 1;
     NvReceipt FReceipt;
@@ -92,4 +99,8 @@ private:
         int printout, receipt;  // receipt 0: none yet
     };
     std::vector<TCounters> FCounters;
+    // The day of the buffer ImpBufsSubstitute chose last, with the buffer and its date.
+    void Remember(double day);
+    const QxImpBuf* FDayOf = nullptr;
+    double FDayOfDate = 0, FDay = 0;
 };

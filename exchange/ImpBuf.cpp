@@ -56,6 +56,7 @@ void QxImpBuf::Clear() {
     FLines.clear();
     FLongCodes.clear();
     FAhead.clear();
+    FLineOfKey.clear();
     Sorted = false;
     discount = 0;
     fp_bony = fp_czeki = fp_karty = fp_inne = 0;
@@ -180,15 +181,44 @@ void QxImpBuf::PutBackSums() {
     FAhead.clear();
 }
 
-void QxImpBuf::AddToCode(std::string_view code, double quantity, double value, e_identifier identifier) {
+int QxImpBuf::LineFor(std::string_view code, e_identifier identifier) {
     // The first line of this code, in order of creation, with the same identifier.
-    for (int r = FindLine(code); r >= 0; r = FLines[static_cast<size_t>(r)].nextSame) {
-        if (FLines[static_cast<size_t>(r)].identifier == identifier) {
-            AddToLine(r, quantity, value);
-            return;
+    for (int r = FindLine(code); r >= 0; r = FLines[static_cast<size_t>(r)].nextSame)
+        if (FLines[static_cast<size_t>(r)].identifier == identifier) return r;
+    return -1;
+}
+
+void QxImpBuf::AddToCode(std::string_view code, double quantity, double value, e_identifier identifier) {
+    const int r = LineFor(code, identifier);
+    if (r >= 0)
+        AddToLine(r, quantity, value);
+    else
+        AddPlu(AnsiString(code), quantity, value, identifier);
+}
+
+void QxImpBuf::AddSold(const QVRSoldLine& sold, int hour) {
+    const double value = static_cast<double>(sold.value);
+    // Lines are only ever appended, so a code's first line stays its first, and a key names
+    // one code: the line a key once found is its line until the buffer is cleared. The code's
+    // text is not looked at again; it lies elsewhere in memory.
+    const size_t key = static_cast<size_t>(sold.key);
+    const int r = key < FLineOfKey.size() ? FLineOfKey[key] : -1;
+    if (r >= 0) {
+        AddToLine(r, sold.quantity, value);
+    } else {
+        // A position without a code goes under its PLU number, which a sale line has not.
+        const bool plu = sold.code.empty();
+        AddToCode(plu ? std::string_view("-1") : sold.code, sold.quantity, value, plu ? id_plu : id_barcode);
+        if (!plu && sold.key >= 0) {
+            if (key >= FLineOfKey.size()) FLineOfKey.resize(key + 1, -1);
+            FLineOfKey[key] = LineFor(sold.code, id_barcode);
         }
     }
-    AddPlu(AnsiString(code), quantity, value, identifier);
+    AddGodzinowy(hour, value, 0, 0);
+    if (sold.type == ptBottleSale)
+        AddBottlesSaled(value);
+    else if (sold.type == ptBottleReturn)
+        AddBottlesTurned(value);
 }
 
 void QxImpBuf::AddToPlu(const AnsiString& code, double quantity, double value, e_identifier identifier) {
@@ -218,9 +248,24 @@ void QxImpBuf::AddReceipt(QVRParagon& receipt) {
     FReceipts.Add(receipt);
 }
 
-void QxImpBuf::AddReceipt(QVRParagon& receipt, long long stagedFrom, long long stagedTo) {
-    AddReceiptSums(receipt);
-    FReceipts.AddStaged(receipt, stagedFrom, stagedTo);
+void QxImpBuf::AddReceipt(QVRParagon& receipt, const std::vector<QVRSoldLine>& sold, long long stagedFrom,
+                          long long stagedTo) {
+    receipt.PostProcess();
+    if (sprzedaz_z_paragonow) {
+        const int hour = HourOf(receipt.Fdata_czas);
+        // The goods lines the receipt adds to, fetched from memory together rather than one
+        // after the other.
+        for (const QVRSoldLine& line : sold) {
+            const size_t key = static_cast<size_t>(line.key);
+            if (key < FLineOfKey.size() && FLineOfKey[key] >= 0)
+                __builtin_prefetch(&FLines[static_cast<size_t>(FLineOfKey[key])], 1);
+        }
+        for (const QVRSoldLine& line : sold) AddSold(line, hour);
+        for (QVRPayment& payment : receipt.Fpymnt) *this + &payment;
+        AddGodzinowy(hour, 0, 1, static_cast<int>(sold.size()));
+        AddDiscount(receipt.Frabat, true);
+    }
+    FReceipts.AddStaged(receipt, sold.size(), stagedFrom, stagedTo);
 }
 
 void QxImpBuf::AddReceiptSums(QVRParagon& receipt) {

@@ -80,8 +80,11 @@ public:
     void AddReceipt(QVRParagon* receipt);
     void AddReceipt(QVRParagon& receipt);
     // The same for a receipt whose positions the bytes [stagedFrom, stagedTo) of the position
-    // source hold: its sums are taken now, its positions are read again when it is written.
-    void AddReceipt(QVRParagon& receipt, long long stagedFrom, long long stagedTo);
+    // source hold: its sums are taken now from its sold lines, its positions are read again
+    // when it is written. A sold line's key names one code for as long as the buffer lives:
+    // the buffer finds the code's goods line by the key once it has met it.
+    void AddReceipt(QVRParagon& receipt, const std::vector<QVRSoldLine>& sold, long long stagedFrom,
+                    long long stagedTo);
     // Where staged receipts' positions are read again; it must outlive the writing.
     void SetPositionSource(TPositionSource* source) { FPositionSource = source; }
     QxImpBuf& operator+(QVRPosition* position);
@@ -239,6 +242,10 @@ private:
     e_identifier Resolve(int identifier, const char* error) const;
     // A receipt's part in the buffer's sums, before it is kept.
     void AddReceiptSums(QVRParagon& receipt);
+    // What a sold line adds to the goods lines, the hours and the bottles.
+    void AddSold(const QVRSoldLine& sold, int hour);
+    // The first goods line of the code with this identifier, or -1.
+    int LineFor(std::string_view code, e_identifier identifier);
     // The hour of a moment; a receipt's positions share theirs.
     int HourOf(double when);
     static AnsiString WalutaText(int number, const TWaluta& w);
@@ -266,7 +273,8 @@ private:
     static_assert(sizeof(TLine) == 64, "a goods line fills one cache line");
     std::vector<TLine> FLines;
     std::vector<AnsiString> FLongCodes;
-    std::vector<int> FAhead;  // the lines whose sums are not yet put back
+    std::vector<int> FAhead;      // the lines whose sums are not yet put back
+    std::vector<int> FLineOfKey;  // by a sold line's key: its code's goods line, or -1
     std::vector<TWaluta> FWaluty;
     TPositionSource* FPositionSource = nullptr;
     double FHourOf = 0;

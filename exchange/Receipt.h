@@ -2,6 +2,7 @@
 // Receipts as the host receives them: a header record, optionally the positions, and the
 // payments, written as a block of the sales import file.
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "platform/Strings.h"
@@ -27,6 +28,18 @@ public:
     // "ZAW;..." ended by LF alone.
     AnsiString ToString() const;
     void AppendTo(AnsiString& out) const;
+};
+
+// A sale position as the import buffer sums it, without the receipt it belongs to: its goods
+// code, a number its maker gives that code (from 0; -1 for none) and its figures. The code is
+// a view of text the maker keeps at least until the position has been added.
+struct QVRSoldLine {
+    std::string_view code;
+    int key = -1;
+    int quantity = 0;  // thousandths of the unit
+    int discount = 0;  // grosze
+    position_type type = ptSale;
+    int64_t value = 0;  // grosze
 };
 
 // One payment.
@@ -99,6 +112,15 @@ public:
         ProcessEachPosition(position);
         if (Fpos.size() == 1) ProcessFirstPosition(position);
         return true;
+    }
+
+    // The same for a payment, which fill(payment) makes in place.
+    template <class Fill>
+    void AddPaymentFilled(Fill&& fill) {
+        QVRPayment& payment = Fpymnt.emplace_back();
+        fill(payment);
+        ProcessEachPayment(payment);
+        if (Fpymnt.size() == 1) ProcessFirstPayment(payment);
     }
 
     int GetnPosCount() const { return static_cast<int>(Fpos.size()); }

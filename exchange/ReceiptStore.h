@@ -7,6 +7,7 @@
 // and they are read from it again when the buffer is written.
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "exchange/Receipt.h"
@@ -26,9 +27,9 @@ public:
     // Keeps the receipt's head and lines; its lines are moved out, so it can be filled again
     // without allocating.
     void Add(QVRParagon& receipt);
-    // Keeps the head and payments of a receipt whose positions the bytes [from, to) of a
-    // position source hold; they are dropped from receipt.
-    void AddStaged(QVRParagon& receipt, long long from, long long to);
+    // Keeps the head and payments of a receipt whose count positions the bytes [from, to) of
+    // a position source hold; its head's texts and its payments are moved out.
+    void AddStaged(QVRParagon& receipt, size_t count, long long from, long long to);
     size_t Count() const { return FHeads.size(); }
     // Receipt i as it was added, rebuilt in receipt (its lines replaced); a staged receipt's
     // positions come from source.
@@ -64,8 +65,9 @@ private:
         uint32_t positions = 0, payments = 0;
         long long stagedFrom = -1, stagedTo = -1;  // stagedFrom >= 0: positions in a source
     };
-    // The head and payments, with the room of count positions from firstPosition.
-    THead AddHead(QVRParagon& receipt);
+    // The head (moved out of receipt when moveHead) and payments, with the room of count
+    // positions from firstPosition.
+    THead AddHead(QVRParagon& receipt, size_t count, bool moveHead);
     // A position in two thirds of the room of a QVRPosition: its code, as short as goods codes
     // are, kept in place; a longer one among FLongCodes.
     struct TPosition {
@@ -84,6 +86,18 @@ private:
 
     TBlocks<THead> FHeads;
     TBlocks<TPosition> FPositions;
-    TBlocks<QVRPayment> FPayments;
+    // A payment in less than half the room of a QVRPayment: its two texts, seldom filled, are
+    // kept among FPaymentTexts.
+    struct TPayment {
+        int64_t value;
+        double when;
+        int32_t kind, rate, document, transfer, extended, ratePrecision, valuePln;
+        uint32_t texts;  // kNoTexts: both empty
+        int8_t form;
+        bool closing, deferred;
+    };
+    static constexpr uint32_t kNoTexts = 0xFFFFFFFF;
+    TBlocks<TPayment> FPayments;
+    std::vector<std::pair<AnsiString, AnsiString>> FPaymentTexts;  // title, currency
     std::vector<AnsiString> FLongCodes;
 };

@@ -1,5 +1,7 @@
 #include "framework/ActionBase.h"
 
+#include <charconv>
+
 #include "framework/FrmStawkiNaKasie.h"
 #include "platform/Exceptions.h"
 #include "platform/Os.h"
@@ -275,6 +277,13 @@ AnsiString TQxActionBase::ZmienOstatniKomunikat(int kind, const AnsiString& text
     return line;  // the one before
 }
 
+void TQxActionBase::SendNextLine(int kind) {
+    const std::string_view line = TrimView(FNextLine);
+    if (line.size() != FNextLine.size()) FNextLine = AnsiString(line);
+    if (FLibrary) FLibrary->ZmienOstatniKomunikat(FArg2, kind, FNextLine);
+    FNextLine.swap(FOstatniKomunikat);
+}
+
 AnsiString TQxActionBase::PodajOstatniKomunikat(bool withoutValue) {
     if (withoutValue) {
         const size_t mark = FOstatniKomunikat.find(kValueMark);
@@ -317,11 +326,11 @@ void TQxActionBase::MsgP(int progress) {
     if (progress == FLastProgress) return;
     FLastProgress = progress;
     if (FLastState == LPV_Value) {
-        // Sent thousands of times in a long run: built in one piece.
-        AnsiString text;
-        text.reserve(FLastMsg.size() + 24);
-        text.append(FLastMsg).append(1, ':').append(1, kValueMark).append(IntToStr(progress));
-        ZmienOstatniKomunikat(zkInformacja, text);
+        // Sent thousands of times in a long run: built in place, in one piece.
+        char digits[16];
+        char* const end = std::to_chars(digits, digits + sizeof digits, progress).ptr;
+        FNextLine.assign(FLastMsg).append(1, ':').append(1, kValueMark).append(digits, static_cast<size_t>(end - digits));
+        SendNextLine(zkInformacja);
     } else if (FLastState == LPV_Percent)
         ZmienOstatniKomunikat(zkInformacja, FLastMsg + ":" + kValueMark +
                                                 IntToStr(static_cast<long long>(progress) * 100 / FLastMax) + " %");

@@ -139,4 +139,10 @@ protected:
     int FLastProgress = 0;
     int FOperParam = 0;
     AnsiString FOstatniKomunikat;
+
+private:
+    // Replaces the last line by FNextLine as ZmienOstatniKomunikat does, keeping the room of
+    // both texts: progress replaces it thousands of times in a long run.
+    void SendNextLine(int kind);
+    AnsiString FNextLine;
 };

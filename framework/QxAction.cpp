@@ -47,11 +47,6 @@ AnsiString QxAction::ActionTxt(const char* cls, const char* method, const char* 
 
 AnsiString QxAction::FNameLOG() { return FKatalogWymiany + "kasa.log"; }
 
-void QxAction::Progress(int& counter) {
-    ++counter;
-    if (counter <= 30 || (counter <= 200 && counter % 10 == 0) || (counter > 200 && counter % 25 == 0)) MsgP(counter);
-}
-
 void QxAction::ShowTowInfo(bool all) {
     if (!exp_buf) return;
     const struct {

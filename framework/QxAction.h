@@ -34,7 +34,12 @@ public:
     AnsiString FNameEXP() { return FKatalogWymiany + "null.exp"; }
 
     // Progress and summaries.
-    void Progress(int& counter);
+    void Progress(int& counter) {
+        // Called for every item of long runs: only the reported counts leave this line.
+        ++counter;
+        if (counter <= 30 || (counter <= 200 && counter % 10 == 0) || (counter > 200 && counter % 25 == 0))
+            MsgP(counter);
+    }
     void ShowTowInfo(bool all);
     void ShowTotalValue(QxImpBuf* importBuffer = nullptr);
 

@@ -46,7 +46,11 @@ int DaysInMonth(int year, int month) {
 bool Split(double value, long long& days, long long& ms) {
     if (!std::isfinite(value) || value < kMinDay - 1 || value > kMaxDay + 1) return false;
     days = static_cast<long long>(std::trunc(value));
-    ms = std::llround(std::fabs(value - static_cast<double>(days)) * static_cast<double>(kMsPerDay));
+    // Rounded half away from zero, as std::llround does: the fraction times a day's
+    // milliseconds is below 2^27, so taking its whole part off leaves the fraction exactly.
+    const double exact = std::fabs(value - static_cast<double>(days)) * static_cast<double>(kMsPerDay);
+    ms = static_cast<long long>(exact);
+    if (exact - static_cast<double>(ms) >= 0.5) ++ms;
     if (ms >= kMsPerDay) {
         ms -= kMsPerDay;
         days += value < 0 ? -1 : 1;
@@ -274,9 +278,10 @@ int TdtTools::Day() const {
 }
 
 int TdtTools::Hour() const {
-    int y, m, d, h, n, s, z;
-    Decode(y, m, d, h, n, s, z);
-    return h;
+    // As Decode gives it, without the calendar date.
+    long long days = 0, time = 0;
+    if (!Split(FValue, days, time)) return 0;
+    return static_cast<int>(time / 3600000);
 }
 
 double TdtTools::Date() const {

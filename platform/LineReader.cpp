@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-bool TLineReader::Next(std::string_view& line) {
+bool TLineReader::NextFromMore(std::string_view& line) {
     for (;;) {
         // A CR LF among the bytes read.
         while (FScan < FEnd) {

@@ -59,19 +59,31 @@ int StrToIntDef(std::string_view text, int def);
 bool TryStrToInt64(std::string_view text, long long& value);
 long long StrToInt64(std::string_view text);
 
-// Eight ASCII digits read at once, or false when one of them is not a digit. The word holds
-// the first digit in its lowest byte (both targets are little-endian).
-inline bool TryEightDigits(const char* at, uint64_t& value) {
+// Eight bytes in a word, the first in its lowest byte (both targets are little-endian).
+inline uint64_t EightBytes(const char* at) {
     uint64_t word;
     std::memcpy(&word, at, 8);
-    // A digit's high nibble is 3, and adding 6 to it does not carry out of its low nibble.
+    return word;
+}
+// Zero when the eight bytes of the word are ASCII digits: a digit's high nibble is 3, and
+// adding 6 to it does not carry out of its low nibble.
+inline uint64_t NotDigits(uint64_t word) {
     const uint64_t high = 0xF0F0F0F0F0F0F0F0ULL, threes = 0x3030303030303030ULL;
-    if ((word & high) != threes || ((word + 0x0606060606060606ULL) & high) != threes) return false;
-    word -= threes;
+    return ((word & high) ^ threes) | (((word + 0x0606060606060606ULL) & high) ^ threes);
+}
+// The number eight ASCII digits in a word make.
+inline uint64_t EightDigits(uint64_t word) {
+    word -= 0x3030303030303030ULL;
     word = word * 10 + (word >> 8);  // two-digit numbers in every other byte
-    value = ((word & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32)) +
-             ((word >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32))) >>
-            32;
+    return ((word & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32)) +
+            ((word >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32))) >>
+           32;
+}
+// Eight ASCII digits read at once, or false when one of them is not a digit.
+inline bool TryEightDigits(const char* at, uint64_t& value) {
+    const uint64_t word = EightBytes(at);
+    if (NotDigits(word) != 0) return false;
+    value = EightDigits(word);
     return true;
 }
 // One to eighteen ASCII digits and nothing else, as a register fills its number fields; a

@@ -47,24 +47,27 @@ TEST_F(Parsers, SaleLines) {
     };
     TQxNovitusECRAction action(&host, nullptr);
     TPacketParsers parsers(action);
+    // The analysis sums sold lines and the writing reads positions again: both the same.
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         NvReceipt receipt;
         double total = 0;
         parsers.ParsePacket_k0123(c.line, &receipt, total);
-        ASSERT_EQ(receipt.GetnPosCount(), 1);
-        const QVRPosition& p = *receipt.GetPozycje(0);
-        EXPECT_EQ(p.Fkod, c.code);
-        EXPECT_EQ(p.Filosc, c.quantity);
-        EXPECT_EQ(p.Fwartosc, c.value);
-        EXPECT_EQ(p.Frabat, c.discount);
-        EXPECT_EQ(p.FTyp, c.type);
+        parsers.TakeCodes(receipt);
+        ASSERT_EQ(receipt.FSold.size(), 1u);
+        const QVRSoldLine& s = receipt.FSold[0];
+        QVRPosition p;
+        ASSERT_TRUE(parsers.ReadSaleLine(c.line, p));
+        EXPECT_EQ(std::tie(p.Fkod, p.Filosc, p.Fwartosc, p.Frabat, p.FTyp),
+                  std::tie(c.code, c.quantity, c.value, c.discount, c.type));
+        EXPECT_EQ(std::tie(s.code, s.quantity, s.value, s.discount, s.type),
+                  std::tie(c.code, c.quantity, c.value, c.discount, c.type));
         EXPECT_EQ(total, c.value);
     }
     NvReceipt voided;
     double total = 0;
     parsers.ParsePacket_k0123(Sale(0, "5900001", 0, 1, 100, 100), &voided, total);
-    EXPECT_EQ(voided.GetnPosCount(), 0);
+    EXPECT_TRUE(voided.FSold.empty());
 }
 
 TEST_F(Parsers, ClosingLinePaymentsInOrderAndCashForTheRest) {
@@ -311,6 +314,30 @@ TEST_F(Analysis, PositionsAreReadAgainReceiptByReceiptFromALargeStagingFile) {
     }
     EXPECT_EQ(written, codes);
     EXPECT_EQ(announced, static_cast<int>(codes.size()));
+}
+
+// A code is completed once for each way its field is written, and every way of writing it,
+// on any receipt of a day, adds to the day's one goods line of that code.
+TEST_F(Analysis, EachCodeIsOneGoodsLineOfItsDayHoweverItsFieldIsWritten) {
+    host.weightedFormats = {"21SSSSS?????K"};
+    const auto leftAligned = [](AnsiString line) { return line.replace(3, 18, Format("%-18s", "5900001")); };
+    const AnsiString plain = Sale(1, "5900001", 0, 1, 100, 100), weighed = Sale(1, "2112345", 3, 500, 2000, 1000);
+    Stage({plain, weighed, leftAligned(plain), Close(1, 101, kWhen1), Sale(1, "5900001", 0, 2, 100, 200),
+           Close(2, 102, kWhen2), leftAligned(plain), weighed, Close(3, 103, kWhen1)});
+    EXPECT_EQ(Run(), "");
+    ASSERT_EQ(host.loads.size(), 2u);
+    const struct {
+        size_t load;
+        const char* line;
+    } lines[] = {
+        {0, "PLU;;5900001;3000;300\r\n"}, {0, "PLU;;2112345??????;1000;2000\r\n"}, {1, "PLU;;5900001;2000;200\r\n"}};
+    for (const auto& l : lines) {
+        const AnsiString& load = host.loads[l.load];
+        const size_t at = load.find(l.line);
+        EXPECT_NE(at, AnsiString::npos) << l.line;
+        const AnsiString code = AnsiString(l.line).substr(0, AnsiString(l.line).find(';', 5) + 1);
+        EXPECT_EQ(load.find(code, at + 1), AnsiString::npos) << l.line;
+    }
 }
 
 // The counters a buffer carries keep the place of its first receipt among its parameters and

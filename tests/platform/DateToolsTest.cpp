@@ -53,6 +53,7 @@ TEST(DateValue, EveryMillisecondOfADayRoundTrips) {
         date.Decode(year, month, day, hour, minute, second, milli);
         ASSERT_EQ(hour * 3600000LL + minute * 60000LL + second * 1000LL + milli, ms);
         ASSERT_EQ(day, 14);
+        ASSERT_EQ(date.Hour(), h);
     }
 }
 
