@@ -195,6 +195,7 @@ void TPacketParsers::ParsePacket_k0123(std::string_view line, NvReceipt* receipt
 
 void TPacketParsers::TakeCodes(NvReceipt& receipt) {
     const auto make = [this](std::string_view field) { return FormatBarcodeIn(field); };
+    FCodes.StartReceipt();
     QVRSoldLine* const sold = receipt.FSold.data();
     const TSaleCodes::TField* const fields = receipt.FSoldFields.data();
     for (size_t i = 0, n = receipt.FSold.size(); i < n; ++i) sold[i].key = FCodes.Get(fields[i], make, sold[i].code);

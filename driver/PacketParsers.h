@@ -3,7 +3,6 @@
 // byte and terminator): receipt lines build the receipt under assembly, counters and reports
 // add to the current import buffer. A line too short for its fields is skipped with a warning.
 #include <string_view>
-
 #include <vector>
 
 #include "driver/SaleCodes.h"
@@ -32,7 +31,9 @@ public:
 
 class TPacketParsers {
 public:
-    explicit TPacketParsers(TQxNovitusECRAction& action) : FAction(action) {}
+    // codes: how many distinct code fields the analysis keeps completed (see TSaleCodes).
+    explicit TPacketParsers(TQxNovitusECRAction& action, size_t codes = TSaleCodes::kMaxCodes)
+        : FAction(action), FCodes(codes) {}
 
     // Receipt records: sale lines "k0" to "k3" (into the receipt's sold lines, their codes
     // looked up by TakeCodes), discount card "k5", customer's tax number "k8" and the closing

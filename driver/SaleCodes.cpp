@@ -1,6 +1,10 @@
 #include "driver/SaleCodes.h"
 
 TSaleCodes::TCode TSaleCodes::Add(const TField& key, size_t slot, AnsiString code) {
+    if (FCodes.size() >= FMaxCodes) {
+        FUnnumbered.push_back(std::move(code));
+        return TCode{FUnnumbered.back(), -1};
+    }
     FCodes.push_back(std::move(code));
     const AnsiString& kept = FCodes.back();
     const int number = static_cast<int>(FCodes.size() - 1);
@@ -18,9 +22,4 @@ TSaleCodes::TCode TSaleCodes::Add(const TField& key, size_t slot, AnsiString cod
         }
     }
     return TCode{std::string_view(kept.data(), static_cast<uint16_t>(kept.size())), number};
-}
-
-void TSaleCodes::Clear() {
-    FSlots.clear();
-    FCodes.clear();
 }

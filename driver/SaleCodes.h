@@ -7,6 +7,10 @@
 // A lookup goes in two steps: Prepare, as the line is read, keeps the field and has its slot
 // fetched from memory; Get, once the receipt is complete, finds it there. A receipt's codes
 // are then fetched together rather than one after the other.
+//
+// The table holds a bounded number of fields, whatever a file holds: past it, a code is made
+// for each line again and has no number, and stays only until the next receipt's codes are
+// taken (StartReceipt).
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -25,9 +29,12 @@ public:
         uint16_t tail;
     };
     struct TCode {
-        std::string_view code;  // valid until Clear
-        int key;
+        std::string_view code;
+        int key;  // -1: none
     };
+
+    static constexpr size_t kMaxCodes = size_t{1} << 18;
+    explicit TSaleCodes(size_t maxCodes = kMaxCodes) : FMaxCodes(maxCodes) {}
 
     // The field into key. Filled in place: a copy of a structure just written costs a stall.
     void Prepare(std::string_view field, TField& key) const {
@@ -60,7 +67,8 @@ public:
         code = added.code;
         return added.key;
     }
-    void Clear();
+    // The codes made past the bound for the last receipt are no longer needed.
+    void StartReceipt() { FUnnumbered.clear(); }
 
 private:
     static constexpr size_t kFirstSize = 1024;
@@ -84,5 +92,7 @@ private:
     TCode Add(const TField& key, size_t slot, AnsiString code);
 
     std::vector<TSlot> FSlots;
-    std::deque<AnsiString> FCodes;  // by key; a deque keeps them in place as it grows
+    std::deque<AnsiString> FCodes;       // by key; a deque keeps them in place as it grows
+    std::deque<AnsiString> FUnnumbered;  // the codes made past the bound for this receipt
+    size_t FMaxCodes;
 };

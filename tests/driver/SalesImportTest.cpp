@@ -70,6 +70,39 @@ TEST_F(Parsers, SaleLines) {
     EXPECT_TRUE(voided.FSold.empty());
 }
 
+// Past the bound of code fields kept, a code is made again for each line and has no number;
+// the buffer still sums it into its one goods line.
+TEST_F(Parsers, CodesPastTheBoundHaveNoNumberAndStillSumIntoTheirLine) {
+    TQxNovitusECRAction action(&host, nullptr);
+    TPacketParsers parsers(action, 2);
+    QxImpBuf buf;
+    buf.sprzedaz_z_paragonow = true;
+    const struct {
+        std::vector<const char*> codes;
+        std::vector<int> keys;
+    } receipts[] = {{{"5900001", "5900002", "5900003", "5900001"}, {0, 1, -1, 0}}, {{"5900003", "5900002"}, {-1, 1}}};
+    for (const auto& r : receipts) {
+        NvReceipt receipt;
+        double total = 0;
+        for (const char* code : r.codes) parsers.ParsePacket_k0123(Sale(1, code, 0, 1, 100, 100), &receipt, total);
+        parsers.TakeCodes(receipt);
+        std::vector<int> keys;
+        for (size_t i = 0; i < receipt.FSold.size(); ++i) {
+            keys.push_back(receipt.FSold[i].key);
+            EXPECT_EQ(receipt.FSold[i].code, r.codes[i]);
+        }
+        EXPECT_EQ(keys, r.keys);
+        buf.AddReceipt(receipt, receipt.FSold, 0, 1);
+    }
+    const std::vector<std::pair<AnsiString, double>> lines = {{"5900001", 2000}, {"5900002", 2000}, {"5900003", 2000}};
+    ASSERT_EQ(buf.CountPlu(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QxImpTowRec rec;
+        buf.GetPlu(i, rec);
+        EXPECT_EQ(std::make_pair(rec.plu, rec.quantity), lines[static_cast<size_t>(i)]) << i;
+    }
+}
+
 TEST_F(Parsers, ClosingLinePaymentsInOrderAndCashForTheRest) {
     TQxNovitusECRAction action(&host, nullptr);
     TPacketParsers parsers(action);
