@@ -329,7 +329,10 @@ void TQxActionBase::MsgP(int progress) {
         // Sent thousands of times in a long run: built in place, in one piece.
         char digits[16];
         char* const end = std::to_chars(digits, digits + sizeof digits, progress).ptr;
-        FNextLine.assign(FLastMsg).append(1, ':').append(1, kValueMark).append(digits, static_cast<size_t>(end - digits));
+        FNextLine.assign(FLastMsg)
+            .append(1, ':')
+            .append(1, kValueMark)
+            .append(digits, static_cast<size_t>(end - digits));
         SendNextLine(zkInformacja);
     } else if (FLastState == LPV_Percent)
         ZmienOstatniKomunikat(zkInformacja, FLastMsg + ":" + kValueMark +
