@@ -134,6 +134,26 @@ TEST_F(Parsers, ClosingLinePaymentsInOrderAndCashForTheRest) {
     EXPECT_EQ(other.GetPlatnosci(0)->ToString(), "PMT;4;250;100;-1;-1;-1;0;0;;18991230000000000;5;;10000;250\n");
 }
 
+// The receipt and printout numbers: ten digits as the register writes them, or any number
+// with blanks around; beyond an int, or not a number, they are 0.
+TEST_F(Parsers, ClosingLineNumbers) {
+    TQxNovitusECRAction action(&host, nullptr);
+    TPacketParsers parsers(action);
+    const struct {
+        const char* field;
+        int number;
+    } cases[] = {{"0000000042", 42}, {"2147483647", 2147483647}, {"2147483648", 0},   {"9999999999", 0},
+                 {"        42", 42}, {"42        ", 42},         {"-000000042", -42}, {"00000000-1", 0},
+                 {"0000000x42", 0},  {"          ", 0}};
+    for (const auto& c : cases) {
+        AnsiString line = Close(7, 101, kWhen1);
+        line.replace(9, 10, c.field).replace(19, 10, c.field);
+        NvReceipt receipt;
+        parsers.ParsePacket_k004(line, &receipt, 0);
+        EXPECT_EQ(std::make_pair(receipt.FnrPar, receipt.FnrTrans), std::make_pair(c.number, c.number)) << c.field;
+    }
+}
+
 TEST_F(Parsers, CountersAndReports) {
     TQxNovitusECRAction action(&host, nullptr);
     action.imp_bufs.push_back(std::make_unique<QxImpBuf>());

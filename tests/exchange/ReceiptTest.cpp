@@ -180,6 +180,18 @@ TEST(ReceiptStore, GivesBackEveryReceiptAsItsBlockWasWritten) {
         // A code too long to be kept in place, and a position of another receipt number.
         par + Position(-1, "  a code longer than most goods codes ", -1000, -50, -1, 99, At(10, r));
         for (int k = 0; k <= r; ++k) par + Payment(k, 100 + k, 100, At(11, r));
+        // Payments with every field of their own, their texts filled or one of them alone.
+        QVRPayment* other = Payment(4, 25, 100, At(12, r));
+        other->FnrDokWplaty = 7;
+        other->Ftransfer = 1;
+        other->Frodzaj = FP_KARTA;
+        other->Fterminowa = true;
+        other->Ftytul = r == 1 ? "Visa" : "";
+        other->Fkod_f_plat_ext = 5;
+        other->Fkod_waluty = r == 0 ? "" : "EUR";
+        other->Fkurs_prec = 43215;
+        other->Fwartosc_pln = 108;
+        par + other;
         blocks.push_back(WriteBlock(par, "stored_before"));
         store.Add(par);
         EXPECT_EQ(par.GetnPosCount() + par.GetnPaymentCount(), 0);
