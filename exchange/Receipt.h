@@ -100,21 +100,8 @@ public:
     QVRParagon& operator+(QVRPayment* payment);
     QVRParagon& Add(QVRPosition position);
     QVRParagon& Add(QVRPayment payment);
-    // Adds a position that fill(position) makes in place, unless it returns false: a receipt
-    // read from a large file then copies no position.
-    template <class Fill>
-    bool AddFilled(Fill&& fill) {
-        QVRPosition& position = Fpos.emplace_back();
-        if (!fill(position)) {
-            Fpos.pop_back();
-            return false;
-        }
-        ProcessEachPosition(position);
-        if (Fpos.size() == 1) ProcessFirstPosition(position);
-        return true;
-    }
-
-    // The same for a payment, which fill(payment) makes in place.
+    // Adds a payment that fill(payment) makes in place: a receipt read from a large file then
+    // copies none.
     template <class Fill>
     void AddPaymentFilled(Fill&& fill) {
         QVRPayment& payment = Fpymnt.emplace_back();
